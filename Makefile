@@ -1,0 +1,45 @@
+# Small front end over CMake.  `make run` and `make test` install what is
+# missing, configure, build, then start the timer or run every test.
+
+BUILD_DIR ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+
+ifeq ($(SANITIZE),1)
+BUILD_DIR := build-sanitize
+BUILD_TYPE := Debug
+CMAKE_FLAGS += -DSORVANE_SANITIZE=ON
+endif
+
+.PHONY: all deps configure build run test bench clean format
+
+all: build
+
+deps:
+	@./tools/deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The timer works in the folder it is started from: its settings files and
+# beep.mid live there.  `make run` uses the project's own run/ folder.
+run: build
+	@mkdir -p run
+	@cp -n $(BUILD_DIR)/beep.mid run/beep.mid 2>/dev/null || true
+	@cd run && ../$(BUILD_DIR)/sorvane-timer $(ARGS)
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@./tools/bench.sh $(BUILD_DIR)
+
+format:
+	@clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	@rm -rf build build-sanitize

@@ -1,0 +1,73 @@
+#pragma once
+// The one way the program makes a sound: a square-wave tone written to the
+// speaker port, or one play of the MIDI beep file.
+#include <cstdint>
+#include <string>
+
+namespace sorvane {
+
+inline constexpr uint16_t kSpeakerPort = 97;
+
+// Byte-wide output port.  A tone backend turns the stream of writes into
+// sound, one write per output sample.
+class PortOutput {
+public:
+    virtual ~PortOutput() = default;
+    virtual void out(uint16_t port, uint8_t value) = 0;
+    // Called after the last write of a beep: the backend sounds what it was
+    // given and returns when the beep has been heard.
+    virtual void endOfBeep() {}
+    // Returns once everything already handed over has been played.
+    virtual void drain() {}
+};
+
+class MidiPlayer {
+public:
+    virtual ~MidiPlayer() = default;
+    virtual void setFileName(const std::string& path) = 0;
+    virtual std::string fileName() const = 0;
+    // Sounds the file once and returns at once.
+    virtual void play() = 0;
+    virtual void drain() {}
+};
+
+// Port that goes nowhere: beeps are silent and take no time.
+class NullPortOutput final : public PortOutput {
+public:
+    void out(uint16_t, uint8_t) override {}
+};
+
+class NullMidiPlayer final : public MidiPlayer {
+public:
+    void setFileName(const std::string& path) override { m_fileName = path; }
+    std::string fileName() const override { return m_fileName; }
+    void play() override {}
+
+private:
+    std::string m_fileName;
+};
+
+// The beep and its two tone parameters.
+class BeepOutput {
+public:
+    BeepOutput(PortOutput& port, MidiPlayer& midi) : m_port(port), m_midi(midi) {}
+
+    int16_t beepPitch = 0;    // port writes per half-wave
+    int16_t beepDuration = 0; // square-wave periods per beep
+
+    // One beep: one play request when midi is true, otherwise beepDuration
+    // periods of beepPitch writes of 255 then beepPitch writes of 0 to the
+    // speaker port.  A pitch or duration of 0 or less is silent.
+    void playBeep(bool midi);
+
+    // Waits until every sound already started has been heard.
+    void drain();
+
+    MidiPlayer& midiPlayer() { return m_midi; }
+
+private:
+    PortOutput& m_port;
+    MidiPlayer& m_midi;
+};
+
+} // namespace sorvane

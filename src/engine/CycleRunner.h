@@ -1,0 +1,39 @@
+#pragma once
+// Plays the beep table against the tick counter, repetition after
+// repetition, while the event loop keeps running between polls.
+#include "engine/Clock.h"
+#include "engine/TimerState.h"
+#include "hotkeys/HotkeyReceiver.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace sorvane {
+
+// Moment in table units -> whole milliseconds (product in double precision,
+// halves to even).  Values too large for 32 bits become the largest.
+int32_t momentToMs(float moment, int32_t unitMs);
+
+class CycleRunner {
+public:
+    // receivers: Start, Restart, Stop.
+    CycleRunner(TimerState& state, TickClock& clock, EventPump& pump, std::function<void()> beep,
+                std::array<HotkeyReceiver*, 3> receivers);
+
+    // Runs until the last repetition is complete, a stop request ends it, or
+    // an exit request leaves it at once.  unitMs is 1000 (seconds) or 60000
+    // (minutes), fixed for the whole run.
+    void run(int32_t unitMs);
+
+private:
+    void end();
+
+    TimerState& m_state;
+    TickClock& m_clock;
+    EventPump& m_pump;
+    std::function<void()> m_beep;
+    std::array<HotkeyReceiver*, 3> m_receivers;
+};
+
+} // namespace sorvane

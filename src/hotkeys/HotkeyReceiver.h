@@ -1,0 +1,64 @@
+#pragma once
+// A global hotkey: one key code (a Windows virtual-key code), an enabled
+// switch and a key-down event.  Backends watch the keys of their receivers
+// and call press() when one goes down.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace sorvane {
+
+class HotkeyReceiver {
+public:
+    HotkeyReceiver() = default;
+    HotkeyReceiver(const HotkeyReceiver&) = delete;
+    HotkeyReceiver& operator=(const HotkeyReceiver&) = delete;
+
+    void setKeyCode(int32_t keyCode) {
+        m_keyCode = keyCode;
+        if (m_keyChanged)
+            m_keyChanged();
+    }
+    int32_t keyCode() const { return m_keyCode; }
+
+    void setEnabled(bool on) { m_enabled = on; }
+    bool isEnabled() const { return m_enabled; }
+
+    void setKeyDownHandler(std::function<void()> handler) { m_keyDown = std::move(handler); }
+    // Backend hook: told whenever the key code changes, so the key watched
+    // follows at once (also while the receiver is switched off).
+    void setKeyChangedHook(std::function<void()> hook) { m_keyChanged = std::move(hook); }
+
+    // One press of the key: raises the key-down event if the receiver is on.
+    void press() {
+        if (m_enabled && m_keyDown)
+            m_keyDown();
+    }
+
+private:
+    int32_t m_keyCode = 0;
+    bool m_enabled = true; // receivers start switched on
+    std::function<void()> m_keyDown;
+    std::function<void()> m_keyChanged;
+};
+
+// Watches the keys of attached receivers system-wide.
+class HotkeyBackend {
+public:
+    virtual ~HotkeyBackend() = default;
+    // The receiver must outlive the backend or be attached for its life.
+    virtual void attach(HotkeyReceiver& receiver) = 0;
+    // Whether global keys are really watched, and a short name for the user.
+    virtual bool isAvailable() const = 0;
+    virtual std::string name() const = 0;
+};
+
+// Watches nothing: the program works from its window alone.
+class NullHotkeyBackend final : public HotkeyBackend {
+public:
+    void attach(HotkeyReceiver&) override {}
+    bool isAvailable() const override { return false; }
+    std::string name() const override { return "none"; }
+};
+
+} // namespace sorvane

@@ -27,6 +27,8 @@ public:
     void run(int32_t unitMs);
 
 private:
+    enum class Outcome { Completed, Restart, Stop, Exit };
+    Outcome playRepetitions(int32_t unitMs);
     void end();
 
     TimerState& m_state;

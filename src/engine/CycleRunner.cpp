@@ -1,0 +1,85 @@
+#include "engine/CycleRunner.h"
+
+#include "engine/NumberText.h"
+
+#include <algorithm>
+
+namespace sorvane {
+
+int32_t momentToMs(float moment, int32_t unitMs) {
+    // A float times 1000 or 60000 is exact in double precision, so the only
+    // rounding is the final one.
+    return toInt32(static_cast<double>(moment) * unitMs);
+}
+
+CycleRunner::CycleRunner(TimerState& state, TickClock& clock, EventPump& pump, std::function<void()> beep,
+                         std::array<HotkeyReceiver*, 3> receivers)
+    : m_state(state), m_clock(clock), m_pump(pump), m_beep(std::move(beep)), m_receivers(receivers) {}
+
+void CycleRunner::run(int32_t unitMs) {
+    for (;;) {
+        m_state.stopFlag = kFalse;
+        m_state.restartFlag = kFalse;
+        m_state.exitFlag = kFalse;
+        switch (playRepetitions(unitMs)) {
+        case Outcome::Restart:
+            continue;
+        case Outcome::Exit:
+            return;
+        case Outcome::Completed:
+        case Outcome::Stop:
+            end();
+            return;
+        }
+    }
+}
+
+CycleRunner::Outcome CycleRunner::playRepetitions(int32_t unitMs) {
+    // Longest single wait; the loop simply polls again after it.
+    constexpr uint32_t kMaxWaitMs = 60000;
+
+    // Wider than the 16-bit count so that 32767 repetitions end.
+    const int32_t repetitions = m_state.repeatCount;
+    for (int32_t repetition = 1; repetition <= repetitions; ++repetition) {
+        const uint32_t startTick = m_clock.ticks();
+        m_pump.yield(0);
+        std::size_t index = 0;
+        int32_t target = momentToMs(m_state.beepTimes[0], unitMs);
+        while (target > 0) {
+            // Unsigned difference: right across the counter's sign change and
+            // its wrap to 0.
+            const uint32_t elapsed = m_clock.ticks() - startTick;
+            uint32_t wait = 0;
+            if (elapsed > static_cast<uint32_t>(target)) {
+                m_beep();
+                ++index;
+                // A table always holds its 0 within the last slot; the bound
+                // only guards a table that a writer left without it.
+                target = index < m_state.beepTimes.size() ? momentToMs(m_state.beepTimes[index], unitMs) : 0;
+                const uint32_t now = m_clock.ticks() - startTick;
+                if (target > 0 && now <= static_cast<uint32_t>(target))
+                    wait = std::min(static_cast<uint32_t>(target) - now + 1, kMaxWaitMs);
+            } else {
+                wait = std::min(static_cast<uint32_t>(target) - elapsed + 1, kMaxWaitMs);
+            }
+            // Sleeps in the event loop until an event arrives or the next
+            // moment is due; pending events are always handled first.
+            m_pump.yield(wait);
+            if (m_state.restartFlag)
+                return Outcome::Restart;
+            if (m_state.stopFlag)
+                return Outcome::Stop;
+            if (m_state.exitFlag)
+                return Outcome::Exit;
+        }
+    }
+    return Outcome::Completed;
+}
+
+void CycleRunner::end() {
+    m_receivers[0]->setEnabled(true);
+    m_receivers[1]->setEnabled(false);
+    m_receivers[2]->setEnabled(false);
+}
+
+} // namespace sorvane

@@ -1,0 +1,89 @@
+#include "ui/frmAbout.h"
+
+#include "ui/HyperLink.h"
+#include "ui/Twips.h"
+#include "ui/frmHelp.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+using sorvane::ui::HyperLink;
+
+namespace {
+
+double logicalDpiOf(const QWidget* widget) {
+    const QScreen* screen = widget->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInch() : 96.0;
+}
+
+} // namespace
+
+frmAbout::frmAbout(const QString& programVersion, std::function<void()> playBeep, QWidget* mainWindow)
+    : QWidget(nullptr, Qt::Window), Command1(new QPushButton(QStringLiteral("Close"), this)), Label6(new QLabel(this)),
+      Label7(new QLabel(QStringLiteral("Email:"), this)),
+      HLink1(new HyperLink(QStringLiteral("Report a problem"), sorvane::ui::problemReportUrl(), this)),
+      Label8(new QLabel(QStringLiteral("Homepage: "), this)),
+      HLink2(new HyperLink(QStringLiteral("Sorvane Timer README"), sorvane::ui::readmeUrl(), this)),
+      m_playBeep(std::move(playBeep)), m_mainWindow(mainWindow) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("About"));
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Label6->setObjectName(QStringLiteral("Label6"));
+    Label7->setObjectName(QStringLiteral("Label7"));
+    HLink1->setObjectName(QStringLiteral("HLink1"));
+    Label8->setObjectName(QStringLiteral("Label8"));
+    HLink2->setObjectName(QStringLiteral("HLink2"));
+
+    const double dpi = logicalDpiOf(this);
+    auto place = [dpi](QWidget* w, int left, int top, int width, int height) {
+        w->setGeometry(sorvane::ui::twipsRect(left, top, width, height, dpi));
+    };
+    setFixedSize(sorvane::ui::twipsToPixels(4500, dpi), sorvane::ui::twipsToPixels(2010, dpi));
+    place(Label6, 120, 120, 4260, 495);
+    place(Label7, 120, 780, 1215, 255);
+    place(HLink1, 1380, 780, 3000, 255);
+    place(Label8, 120, 1080, 1215, 255);
+    place(HLink2, 1380, 1080, 3000, 255);
+    place(Command1, 3285, 1515, 1095, 375);
+
+    Label6->setTextFormat(Qt::PlainText);
+    Label6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    sorvane::ui::shrinkFontToFit(Label7, Label7->text());
+    sorvane::ui::shrinkFontToFit(Label8, Label8->text());
+    sorvane::ui::shrinkFontToFit(HLink1, HLink1->caption());
+    sorvane::ui::shrinkFontToFit(HLink2, HLink2->caption());
+
+    setTabOrder(Command1, HLink1);
+    setTabOrder(HLink1, HLink2);
+    connect(Command1, &QPushButton::clicked, this, &frmAbout::Command1_Click);
+
+    Form_Load(programVersion);
+}
+
+void frmAbout::Form_Load(const QString& programVersion) {
+    m_label6Text = frmHelp::titleText(programVersion);
+    // Labels break lines at line feeds only; a carriage return would show as
+    // a blank.
+    Label6->setText(QString(m_label6Text).replace(QChar(13), QChar(u'\n')));
+    sorvane::ui::shrinkFontToFit(Label6, Label6->text());
+}
+
+void frmAbout::Command1_Click() {
+    close();
+}
+
+// Close button and close box alike: one beep, the main window comes back,
+// then this window goes.
+void frmAbout::closeEvent(QCloseEvent* event) {
+    if (m_playBeep)
+        m_playBeep();
+    if (m_mainWindow)
+        m_mainWindow->show();
+    event->accept();
+}

@@ -1,0 +1,127 @@
+#include "ui/frmHelp.h"
+
+#include "ui/HyperLink.h"
+#include "ui/Twips.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStringList>
+
+using sorvane::ui::HyperLink;
+
+namespace {
+
+constexpr QChar kCarriageReturn(13);
+
+double logicalDpiOf(const QWidget* widget) {
+    const QScreen* screen = widget->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInch() : 96.0;
+}
+
+// Labels break lines at line feeds only; a carriage return would show as a
+// blank.
+QString shownText(QString text) {
+    return text.replace(kCarriageReturn, QChar(u'\n'));
+}
+
+} // namespace
+
+frmHelp::frmHelp(const QString& programVersion, std::function<void()> playBeep, QWidget* parent)
+    : QWidget(parent, Qt::Window), Command1(new QPushButton(QStringLiteral("Close"), this)), Label6(new QLabel(this)),
+      Label1(new QLabel(this)), Label7(new QLabel(QStringLiteral("Email:"), this)),
+      HLink1(new HyperLink(QStringLiteral("Report a problem"), sorvane::ui::problemReportUrl(), this)),
+      Label8(new QLabel(QStringLiteral("Homepage: "), this)),
+      HLink2(new HyperLink(QStringLiteral("Sorvane Timer README"), sorvane::ui::readmeUrl(), this)),
+      m_playBeep(std::move(playBeep)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("frmHelp"));
+    setWindowTitle(QStringLiteral("Help"));
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Label6->setObjectName(QStringLiteral("Label6"));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label7->setObjectName(QStringLiteral("Label7"));
+    HLink1->setObjectName(QStringLiteral("HLink1"));
+    Label8->setObjectName(QStringLiteral("Label8"));
+    HLink2->setObjectName(QStringLiteral("HLink2"));
+
+    const double dpi = logicalDpiOf(this);
+    auto place = [dpi](QWidget* w, int left, int top, int width, int height) {
+        w->setGeometry(sorvane::ui::twipsRect(left, top, width, height, dpi));
+    };
+    setFixedSize(sorvane::ui::twipsToPixels(6840, dpi), sorvane::ui::twipsToPixels(4065, dpi));
+    place(Label6, 120, 120, 6600, 495);
+    place(Label1, 120, 660, 6600, 2700);
+    place(Label7, 120, 3435, 1215, 255);
+    place(HLink1, 1380, 3435, 3600, 255);
+    place(Label8, 120, 3735, 1215, 255);
+    place(HLink2, 1380, 3735, 3600, 255);
+    place(Command1, 5625, 3525, 1095, 375);
+
+    for (QLabel* label : {Label6, Label1}) {
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
+    sorvane::ui::shrinkFontToFit(Label7, Label7->text());
+    sorvane::ui::shrinkFontToFit(Label8, Label8->text());
+    sorvane::ui::shrinkFontToFit(HLink1, HLink1->caption());
+    sorvane::ui::shrinkFontToFit(HLink2, HLink2->caption());
+
+    setTabOrder(Command1, HLink1);
+    setTabOrder(HLink1, HLink2);
+    connect(Command1, &QPushButton::clicked, this, &frmHelp::Command1_Click);
+
+    Form_Load(programVersion);
+}
+
+QString frmHelp::titleText(const QString& programVersion) {
+    return QStringLiteral("Sorvane Timer") + QStringLiteral(" ") + programVersion + kCarriageReturn +
+           QStringLiteral("Copyright (c) 2026 the Sorvane Timer developers");
+}
+
+QString frmHelp::helpText() {
+    static const char* const lines[] = {
+        "HELP: A description of each item can be seen by pointing the mouse at each option box.",
+        "To get started:",
+        "1) Press the start key 'F7' to start the timer. Listen for beeps at 10, 20, 30, ... seconds.",
+        "2) Press the restart key 'A' to reset the timer. Listen for beeps again.",
+        "3) Press the stop key 'F8' to stop the timer. Check that the beeps have stopped.",
+        "4) Click the start/restart/stop key boxes and press desired keys to change the assignments.",
+        "5) Edit beep pitch and duration, or choose 'Midi Beeps'. Click 'Apply' to test.",
+        "6) Change the beep cycle parameters and see the effect on 'Current Beep Cycle'.",
+        "7) Click 'Custom Beep Cycle' and edit the beep times directly.",
+        "8) Click 'Apply' to save the current settings.",
+        "9) To restore defaults: delete the current 'SorvaneTimer.ini' file.",
+        "10) To make a new ini file, type a new name in the ini file box.",
+        "11) To switch to a different ini file, click the name in the file list.",
+        "12) A specific ini filename can be entered on the command line when you run Sorvane Timer.",
+    };
+    QStringList joined;
+    for (const char* line : lines)
+        joined << QString::fromLatin1(line);
+    return joined.join(kCarriageReturn);
+}
+
+void frmHelp::Form_Load(const QString& programVersion) {
+    m_label6Text = titleText(programVersion);
+    m_label1Text = helpText();
+    Label6->setText(shownText(m_label6Text));
+    Label1->setText(shownText(m_label1Text));
+    sorvane::ui::shrinkFontToFit(Label6, Label6->text());
+    sorvane::ui::shrinkFontToFit(Label1, Label1->text());
+}
+
+void frmHelp::Command1_Click() {
+    close();
+}
+
+// Close button and close box alike: one beep, then the window goes.
+void frmHelp::closeEvent(QCloseEvent* event) {
+    if (m_playBeep)
+        m_playBeep();
+    event->accept();
+}

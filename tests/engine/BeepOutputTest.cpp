@@ -1,0 +1,174 @@
+// The structure of a beep: d periods of p writes of 255 then p writes of 0
+// to the speaker port, or one play of the MIDI file.
+#include "engine/BeepOutput.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace sorvane {
+namespace {
+
+class RecordingPort final : public PortOutput {
+public:
+    void out(uint16_t port, uint8_t value) override {
+        ++writes;
+        if (port != kSpeakerPort)
+            ++otherPortWrites;
+        if (keepValues)
+            values.push_back(value);
+        else
+            // check the pattern on the fly: runs of equal values
+            countRun(value);
+    }
+    void endOfBeep() override {
+        ++beepEnds;
+        writesAtEnd.push_back(writes);
+    }
+
+    void countRun(uint8_t value) {
+        if (runs.empty() || runs.back().first != value)
+            runs.emplace_back(value, 0);
+        ++runs.back().second;
+    }
+
+    bool keepValues = true;
+    uint64_t writes = 0;
+    uint64_t otherPortWrites = 0;
+    int beepEnds = 0;
+    std::vector<uint64_t> writesAtEnd;
+    std::vector<uint8_t> values;
+    std::vector<std::pair<uint8_t, uint64_t>> runs;
+};
+
+class CountingMidi final : public MidiPlayer {
+public:
+    void setFileName(const std::string& path) override { name = path; }
+    std::string fileName() const override { return name; }
+    void play() override { ++plays; }
+    std::string name;
+    int plays = 0;
+};
+
+class BeepOutputTest : public ::testing::Test {
+protected:
+    RecordingPort port;
+    CountingMidi midi;
+    BeepOutput beep{port, midi};
+};
+
+TEST_F(BeepOutputTest, ShortestBeepIsTwoWrites) {
+    beep.beepPitch = 1;
+    beep.beepDuration = 1;
+    beep.playBeep(false);
+    EXPECT_EQ(port.values, (std::vector<uint8_t>{255, 0}));
+    EXPECT_EQ(port.otherPortWrites, 0u);
+    EXPECT_EQ(port.beepEnds, 1);
+    EXPECT_EQ(midi.plays, 0);
+}
+
+TEST_F(BeepOutputTest, SmallPitchAndDurationPattern) {
+    beep.beepPitch = 3;
+    beep.beepDuration = 2;
+    beep.playBeep(false);
+    EXPECT_EQ(port.values, (std::vector<uint8_t>{255, 255, 255, 0, 0, 0, 255, 255, 255, 0, 0, 0}));
+    EXPECT_EQ(port.beepEnds, 1);
+}
+
+TEST_F(BeepOutputTest, DefaultBeepIs5000Writes) {
+    beep.beepPitch = 100;
+    beep.beepDuration = 25;
+    beep.playBeep(false);
+    ASSERT_EQ(port.values.size(), 5000u);
+    for (std::size_t period = 0; period < 25; ++period) {
+        for (std::size_t k = 0; k < 100; ++k) {
+            ASSERT_EQ(port.values[period * 200 + k], 255) << "period " << period << " write " << k;
+            ASSERT_EQ(port.values[period * 200 + 100 + k], 0) << "period " << period << " write " << k;
+        }
+    }
+    EXPECT_EQ(port.otherPortWrites, 0u);
+    EXPECT_EQ(port.beepEnds, 1);
+    // the end of the beep comes after its last write
+    EXPECT_EQ(port.writesAtEnd, (std::vector<uint64_t>{5000}));
+}
+
+struct SilentCase {
+    int16_t pitch;
+    int16_t duration;
+};
+
+class SilentBeepTest : public BeepOutputTest, public ::testing::WithParamInterface<SilentCase> {};
+
+TEST_P(SilentBeepTest, NoWrites) {
+    beep.beepPitch = GetParam().pitch;
+    beep.beepDuration = GetParam().duration;
+    beep.playBeep(false);
+    EXPECT_EQ(port.writes, 0u);
+    EXPECT_EQ(midi.plays, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SilentBeepTest,
+                         ::testing::Values(SilentCase{0, 25}, SilentCase{100, 0}, SilentCase{0, 0},
+                                           SilentCase{-1, 25}, SilentCase{100, -1},
+                                           SilentCase{-32768, -32768}, SilentCase{32767, 0},
+                                           SilentCase{0, 32767}));
+
+TEST_F(BeepOutputTest, MidiBeepIsOnePlayAndNoPortWrites) {
+    beep.beepPitch = 100;
+    beep.beepDuration = 25;
+    beep.playBeep(true);
+    EXPECT_EQ(midi.plays, 1);
+    EXPECT_EQ(port.writes, 0u);
+    beep.beepPitch = 0;
+    beep.beepDuration = 0;
+    beep.playBeep(true);
+    EXPECT_EQ(midi.plays, 2);
+    EXPECT_EQ(port.writes, 0u);
+}
+
+TEST_F(BeepOutputTest, EachSpeakerBeepEndsOnce) {
+    beep.beepPitch = 2;
+    beep.beepDuration = 3;
+    for (int i = 0; i < 4; ++i)
+        beep.playBeep(false);
+    EXPECT_EQ(port.beepEnds, 4);
+    EXPECT_EQ(port.writesAtEnd, (std::vector<uint64_t>{12, 24, 36, 48}));
+}
+
+TEST_F(BeepOutputTest, ParametersAreReadAtEveryBeep) {
+    beep.beepPitch = 1;
+    beep.beepDuration = 1;
+    beep.playBeep(false);
+    beep.beepPitch = 2;
+    beep.playBeep(false);
+    EXPECT_EQ(port.values, (std::vector<uint8_t>{255, 0, 255, 255, 0, 0}));
+}
+
+// The loop counters must step past the largest 16-bit bound.
+TEST_F(BeepOutputTest, LargestPitchEnds) {
+    port.keepValues = false;
+    beep.beepPitch = 32767;
+    beep.beepDuration = 1;
+    beep.playBeep(false);
+    EXPECT_EQ(port.writes, 65534u);
+    EXPECT_EQ(port.runs, (std::vector<std::pair<uint8_t, uint64_t>>{{255, 32767}, {0, 32767}}));
+}
+
+TEST_F(BeepOutputTest, LargestDurationEnds) {
+    port.keepValues = false;
+    beep.beepPitch = 1;
+    beep.beepDuration = 32767;
+    beep.playBeep(false);
+    EXPECT_EQ(port.writes, 65534u);
+    EXPECT_EQ(port.runs.size(), 65534u);
+    EXPECT_EQ(port.runs.back(), (std::pair<uint8_t, uint64_t>{0, 1}));
+}
+
+TEST_F(BeepOutputTest, MidiPlayerIsTheOneGiven) {
+    EXPECT_EQ(&beep.midiPlayer(), &midi);
+}
+
+} // namespace
+} // namespace sorvane

@@ -1,0 +1,640 @@
+// The cycle runner against a fake tick counter and a scripted event loop:
+// every yield moves the clock and may run handlers (set flags, rebuild the
+// table), so the timing and ordering rules are checked tick by tick.
+#include "engine/CycleRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <vector>
+
+namespace sorvane {
+namespace {
+
+class FakeClock final : public TickClock {
+public:
+    uint32_t now = 0;
+    uint32_t ticks() override { return now; }
+};
+
+// Thrown out of a yield when a run goes on far longer than it can.
+struct Runaway {};
+
+struct LogEntry {
+    char kind;        // 'Y' yield, 'B' beep
+    uint32_t tick;    // clock when it happened (for a yield: on entry)
+    uint32_t maxWait; // yields only
+};
+
+class ScriptedPump final : public EventPump {
+public:
+    ScriptedPump(FakeClock& clock, TimerState& state, std::vector<LogEntry>& log)
+        : m_clock(clock), m_state(state), m_log(log) {}
+
+    // How far the clock moves during one yield (default 1 ms).
+    std::function<uint32_t(uint32_t maxWait)> advance = [](uint32_t) { return 1u; };
+    // Handlers that run inside the yield, after the clock moved.
+    std::function<void()> handlers;
+    // Checked on entry to every yield.
+    std::function<void(uint32_t maxWait)> check;
+
+    bool logYields = true;
+    uint64_t yields = 0;
+    uint64_t limit = 20'000'000;
+    bool runaway = false;
+
+    void yield(uint32_t maxWaitMs) override {
+        ++yields;
+        if (logYields)
+            m_log.push_back({'Y', m_clock.now, maxWaitMs});
+        if (check)
+            check(maxWaitMs);
+        if (yields > limit) {
+            // Ask the runner to leave; if it does not listen, stop it hard.
+            runaway = true;
+            m_state.exitFlag = kTrue;
+            if (yields > 2 * limit + 10)
+                throw Runaway{};
+            return;
+        }
+        m_clock.now += advance(maxWaitMs);
+        if (handlers)
+            handlers();
+    }
+
+private:
+    FakeClock& m_clock;
+    TimerState& m_state;
+    std::vector<LogEntry>& m_log;
+};
+
+class CycleRunnerTest : public ::testing::Test {
+protected:
+    void setTable(std::initializer_list<float> moments) {
+        state.beepTimes.fill(0.0f);
+        std::size_t i = 0;
+        for (float m : moments)
+            state.beepTimes[i++] = m;
+    }
+
+    // The receivers as the Start handler leaves them before it calls the runner.
+    void asStartHandlerLeavesThem() {
+        startReceiver.setEnabled(false);
+        restartReceiver.setEnabled(true);
+        stopReceiver.setEnabled(true);
+    }
+
+    void expectIdleReceivers() {
+        EXPECT_TRUE(startReceiver.isEnabled());
+        EXPECT_FALSE(restartReceiver.isEnabled());
+        EXPECT_FALSE(stopReceiver.isEnabled());
+    }
+
+    void expectRunningReceivers() {
+        EXPECT_FALSE(startReceiver.isEnabled());
+        EXPECT_TRUE(restartReceiver.isEnabled());
+        EXPECT_TRUE(stopReceiver.isEnabled());
+    }
+
+    void run(int32_t unitMs = 1000) {
+        try {
+            runner.run(unitMs);
+        } catch (const Runaway&) {
+            FAIL() << "the run did not end";
+        }
+        EXPECT_FALSE(pump.runaway) << "the run did not end by itself";
+    }
+
+    // Beep ticks relative to a base tick.
+    std::vector<uint32_t> beepsFrom(uint32_t base) const {
+        std::vector<uint32_t> v;
+        for (uint32_t t : beepTicks)
+            v.push_back(t - base);
+        return v;
+    }
+
+    // No two beeps without a yield between them: one beep per poll.
+    bool everyBeepFollowsAYield() const {
+        char previous = 'Y';
+        for (const LogEntry& e : log) {
+            if (e.kind == 'B' && previous == 'B')
+                return false;
+            previous = e.kind;
+        }
+        return true;
+    }
+
+    TimerState state;
+    FakeClock clock;
+    std::vector<LogEntry> log;
+    ScriptedPump pump{clock, state, log};
+    HotkeyReceiver startReceiver;
+    HotkeyReceiver restartReceiver;
+    HotkeyReceiver stopReceiver;
+    std::vector<uint32_t> beepTicks;
+    CycleRunner runner{state, clock, pump,
+                       [this] {
+                           beepTicks.push_back(clock.now);
+                           if (pump.logYields)
+                               log.push_back({'B', clock.now, 0});
+                       },
+                       {&startReceiver, &restartReceiver, &stopReceiver}};
+};
+
+// --- conversion of moments ---------------------------------------------------------------
+
+struct MomentCase {
+    float moment;
+    int32_t unitMs;
+    int32_t ms;
+};
+
+class MomentToMsTest : public ::testing::TestWithParam<MomentCase> {};
+
+TEST_P(MomentToMsTest, Converts) {
+    const MomentCase& c = GetParam();
+    EXPECT_EQ(momentToMs(c.moment, c.unitMs), c.ms) << c.moment << " x " << c.unitMs;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MomentToMsTest,
+    ::testing::Values(MomentCase{0.0625f, 1000, 62}, MomentCase{0.1875f, 1000, 188},
+                      MomentCase{0.0004f, 1000, 0}, MomentCase{0.0f, 1000, 0},
+                      MomentCase{10.0f, 1000, 10000}, MomentCase{10.0f, 60000, 600000},
+                      MomentCase{0.01f, 1000, 10}, MomentCase{1.001f, 1000, 1001},
+                      MomentCase{19.8f, 1000, 19800}, MomentCase{1.9666667f, 60000, 118000},
+                      MomentCase{2.5f, 1, 2}, MomentCase{3.5f, 1, 4}, MomentCase{-1.0f, 1000, -1000},
+                      MomentCase{35791.0f, 60000, 2147460000}, MomentCase{36000.0f, 60000, INT32_MAX},
+                      MomentCase{1e10f, 1000, INT32_MAX}, MomentCase{FLT_MAX, 60000, INT32_MAX}));
+
+TEST(MomentToMs, HugeNegativeMomentStaysAnEnd) {
+    EXPECT_LE(momentToMs(-1e10f, 1000), 0);
+    EXPECT_LE(momentToMs(-FLT_MAX, 60000), 0);
+}
+
+// --- what the runner does and does not do -------------------------------------------------
+
+TEST_F(CycleRunnerTest, NoBeepAndNoReceiverChangeWhenTheRunBegins) {
+    // before the first run all three receivers are on
+    setTable({0.01f});
+    state.repeatCount = 1;
+    bool seenFirstYield = false;
+    pump.handlers = [&] {
+        if (seenFirstYield)
+            return;
+        seenFirstYield = true;
+        EXPECT_TRUE(beepTicks.empty());
+        EXPECT_TRUE(startReceiver.isEnabled());
+        EXPECT_TRUE(restartReceiver.isEnabled());
+        EXPECT_TRUE(stopReceiver.isEnabled());
+    };
+    run();
+    EXPECT_TRUE(seenFirstYield);
+    EXPECT_EQ(beepTicks.size(), 1u);
+    expectIdleReceivers();
+}
+
+TEST_F(CycleRunnerTest, FlagsSetBeforeTheRunAreCleared) {
+    setTable({0.01f, 0.02f, 0.03f});
+    state.repeatCount = 1;
+    state.restartFlag = kTrue;
+    state.stopFlag = kTrue;
+    state.exitFlag = kTrue;
+    bool checked = false;
+    pump.check = [&](uint32_t) {
+        if (checked)
+            return;
+        checked = true;
+        EXPECT_EQ(state.restartFlag, kFalse);
+        EXPECT_EQ(state.stopFlag, kFalse);
+        EXPECT_EQ(state.exitFlag, kFalse);
+    };
+    clock.now = 1000;
+    run();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(beepsFrom(1000), (std::vector<uint32_t>{11, 21, 31}));
+}
+
+TEST_F(CycleRunnerTest, BeepsAtTheFirstPollPastTheMoment) {
+    setTable({0.01f, 0.02f, 0.03f});
+    state.repeatCount = 1;
+    clock.now = 1000;
+    asStartHandlerLeavesThem();
+    run();
+    // 1 ms per yield: the poll at exactly the moment does not beep
+    EXPECT_EQ(beepsFrom(1000), (std::vector<uint32_t>{11, 21, 31}));
+    expectIdleReceivers();
+}
+
+TEST_F(CycleRunnerTest, EqualityWaitsForTheNextPoll) {
+    setTable({0.02f});
+    state.repeatCount = 1;
+    clock.now = 500;
+    pump.advance = [](uint32_t) { return 10u; };
+    run();
+    // polls at 10, 20 (equal: no beep), 30
+    EXPECT_EQ(beepsFrom(500), (std::vector<uint32_t>{30}));
+}
+
+TEST_F(CycleRunnerTest, RepetitionsMeasureFromTheirOwnStart) {
+    setTable({10.0f, 20.0f, 30.0f});
+    state.repeatCount = 2;
+    clock.now = 5000;
+    pump.logYields = false;
+    run();
+    // the second repetition starts one yield after the last beep
+    EXPECT_EQ(beepsFrom(5000), (std::vector<uint32_t>{10001, 20001, 30001, 40003, 50003, 60003}));
+    expectIdleReceivers();
+}
+
+TEST_F(CycleRunnerTest, MinutesUnit) {
+    setTable({10.0f, 20.0f, 30.0f});
+    state.repeatCount = 1;
+    clock.now = 77;
+    pump.logYields = false;
+    run(60000);
+    EXPECT_EQ(beepsFrom(77), (std::vector<uint32_t>{600001, 1200001, 1800001}));
+}
+
+TEST_F(CycleRunnerTest, LateMomentsCatchUpOnePerPoll) {
+    setTable({1.0f, 1.001f, 1.002f, 1.003f, 2.0f});
+    state.repeatCount = 1;
+    clock.now = 0;
+    bool jumped = false;
+    // One slow yield (a long handler) moves the clock by 1000 ms.
+    pump.advance = [&](uint32_t) -> uint32_t {
+        if (!jumped && clock.now >= 500) {
+            jumped = true;
+            return 1000;
+        }
+        return 1;
+    };
+    run();
+    // the poll right after the slow yield is at 1500
+    EXPECT_EQ(beepTicks, (std::vector<uint32_t>{1500, 1501, 1502, 1503, 2001}));
+    EXPECT_TRUE(everyBeepFollowsAYield());
+    // after each of the first three catch-up beeps the next moment is already
+    // due, so the yield must not wait
+    for (std::size_t i = 0; i + 1 < log.size(); ++i) {
+        if (log[i].kind == 'B' && log[i].tick < 1503) {
+            ASSERT_EQ(log[i + 1].kind, 'Y');
+            EXPECT_EQ(log[i + 1].maxWait, 0u) << "after the beep at " << log[i].tick;
+        }
+    }
+}
+
+TEST_F(CycleRunnerTest, TwoMomentsOneMillisecondApartBothSound) {
+    setTable({1.0f, 1.001f});
+    state.repeatCount = 1;
+    clock.now = 10;
+    run();
+    EXPECT_EQ(beepsFrom(10), (std::vector<uint32_t>{1001, 1002}));
+    EXPECT_TRUE(everyBeepFollowsAYield());
+}
+
+TEST_F(CycleRunnerTest, RepeatedMomentsSoundOnConsecutivePolls) {
+    setTable({0.05f, 0.05f, 0.05f});
+    state.repeatCount = 1;
+    run();
+    EXPECT_EQ(beepTicks, (std::vector<uint32_t>{51, 52, 53}));
+    EXPECT_TRUE(everyBeepFollowsAYield());
+}
+
+TEST_F(CycleRunnerTest, DescendingMomentsSoundOnePerPoll) {
+    // Moments need not rise: a moment already passed sounds at the next poll.
+    setTable({0.03f, 0.01f, 0.02f});
+    state.repeatCount = 1;
+    run();
+    EXPECT_EQ(beepTicks, (std::vector<uint32_t>{31, 32, 33}));
+}
+
+// The runner hands the event loop a wait that never reaches past the moment
+// that falls due next, and no wait at all when a moment is already due.
+TEST_F(CycleRunnerTest, WaitsNeverPassTheNextMoment) {
+    setTable({0.25f, 0.5f, 0.5f, 1.0f, 3.0f});
+    const std::vector<int64_t> targets = {250, 500, 500, 1000, 3000};
+    state.repeatCount = 1;
+    const uint32_t start = 100;
+    clock.now = start;
+    pump.check = [&](uint32_t maxWait) {
+        const std::size_t next = beepTicks.size();
+        if (next >= targets.size())
+            return;
+        const int64_t elapsed = static_cast<int64_t>(clock.now - start);
+        const int64_t due = targets[next] + 1;
+        if (elapsed >= due)
+            EXPECT_EQ(maxWait, 0u) << "moment " << next << " was already due at " << elapsed;
+        else
+            EXPECT_LE(static_cast<int64_t>(maxWait), due - elapsed)
+                << "waits past moment " << next << " from " << elapsed;
+    };
+    // An idle event loop sleeps for the whole wait it is given.
+    pump.advance = [](uint32_t maxWait) { return maxWait; };
+    pump.limit = 5000;
+    run();
+    // the repeated moment is due at once: no wait, so the same tick
+    EXPECT_EQ(beepsFrom(start), (std::vector<uint32_t>{251, 501, 501, 1001, 3001}));
+    // and it does sleep: a 3 s cycle is not thousands of polls
+    EXPECT_LT(pump.yields, 1000u);
+}
+
+TEST_F(CycleRunnerTest, WaitsWithFinerSteps) {
+    // Same bound when the event loop returns early (events keep arriving).
+    setTable({0.1f, 0.2f});
+    const std::vector<int64_t> targets = {100, 200};
+    state.repeatCount = 1;
+    pump.check = [&](uint32_t maxWait) {
+        const std::size_t next = beepTicks.size();
+        if (next >= targets.size())
+            return;
+        const int64_t elapsed = static_cast<int64_t>(clock.now);
+        const int64_t due = targets[next] + 1;
+        if (elapsed >= due)
+            EXPECT_EQ(maxWait, 0u);
+        else
+            EXPECT_LE(static_cast<int64_t>(maxWait), due - elapsed);
+    };
+    pump.advance = [](uint32_t maxWait) { return maxWait < 7 ? maxWait : 7u; };
+    pump.limit = 5000;
+    run();
+    EXPECT_EQ(beepTicks, (std::vector<uint32_t>{101, 201}));
+}
+
+// --- flags -------------------------------------------------------------------------------------
+
+TEST_F(CycleRunnerTest, RestartBeginsAgainWithAFreshClockAndRepeatCount) {
+    setTable({0.01f, 0.02f, 0.03f});
+    state.repeatCount = 5;
+    asStartHandlerLeavesThem();
+    uint32_t restartTick = 0;
+    bool restarted = false;
+    bool checkedAfterRestart = false;
+    pump.handlers = [&] {
+        // during repetition 3, after its first beep: restart (and, in the
+        // same yield, stop and exit, which restart beats)
+        if (!restarted && beepTicks.size() == 7) {
+            restarted = true;
+            restartTick = clock.now;
+            state.repeatCount = 2;
+            state.restartFlag = kTrue;
+            state.stopFlag = kTrue;
+            state.exitFlag = kTrue;
+        }
+    };
+    pump.check = [&](uint32_t) {
+        if (restarted && !checkedAfterRestart) {
+            checkedAfterRestart = true;
+            EXPECT_EQ(state.restartFlag, kFalse);
+            EXPECT_EQ(state.stopFlag, kFalse);
+            EXPECT_EQ(state.exitFlag, kFalse);
+            expectRunningReceivers();
+        }
+    };
+    run();
+    ASSERT_TRUE(restarted);
+    EXPECT_TRUE(checkedAfterRestart);
+    ASSERT_EQ(beepTicks.size(), 13u);
+    const std::vector<uint32_t> after(beepTicks.begin() + 7, beepTicks.end());
+    std::vector<uint32_t> rel;
+    for (uint32_t t : after)
+        rel.push_back(t - restartTick);
+    EXPECT_EQ(rel, (std::vector<uint32_t>{11, 21, 31, 43, 53, 63}));
+    expectIdleReceivers();
+}
+
+TEST_F(CycleRunnerTest, RepeatCountIsReadOnlyWhenTheRunBegins) {
+    setTable({0.01f});
+    state.repeatCount = 2;
+    bool changed = false;
+    pump.handlers = [&] {
+        if (!changed) {
+            changed = true;
+            state.repeatCount = 5;
+        }
+    };
+    run();
+    EXPECT_EQ(beepTicks.size(), 2u);
+}
+
+TEST_F(CycleRunnerTest, StopEndsTheRunAndReturnsToIdle) {
+    setTable({0.01f, 0.02f, 0.03f});
+    state.repeatCount = 3;
+    asStartHandlerLeavesThem();
+    uint64_t stopYield = 0;
+    pump.handlers = [&] {
+        if (stopYield == 0 && beepTicks.size() == 2) {
+            stopYield = pump.yields;
+            state.stopFlag = kTrue;
+        }
+    };
+    run();
+    EXPECT_EQ(beepTicks.size(), 2u);
+    EXPECT_EQ(pump.yields, stopYield) << "the runner yielded again after the stop request";
+    expectIdleReceivers();
+}
+
+TEST_F(CycleRunnerTest, StopBeatsExit) {
+    setTable({0.01f, 0.02f, 0.03f});
+    state.repeatCount = 3;
+    asStartHandlerLeavesThem();
+    bool set = false;
+    pump.handlers = [&] {
+        if (!set && beepTicks.size() == 1) {
+            set = true;
+            state.exitFlag = kTrue;
+            state.stopFlag = kTrue;
+        }
+    };
+    run();
+    EXPECT_EQ(beepTicks.size(), 1u);
+    expectIdleReceivers();
+}
+
+TEST_F(CycleRunnerTest, ExitLeavesAtOnceWithoutTouchingTheReceivers) {
+    setTable({0.01f, 0.02f, 0.03f});
+    state.repeatCount = 3;
+    asStartHandlerLeavesThem();
+    uint64_t exitYield = 0;
+    pump.handlers = [&] {
+        if (exitYield == 0 && beepTicks.size() == 1) {
+            exitYield = pump.yields;
+            state.exitFlag = kTrue;
+        }
+    };
+    run();
+    EXPECT_EQ(beepTicks.size(), 1u);
+    EXPECT_EQ(pump.yields, exitYield);
+    expectRunningReceivers();
+}
+
+TEST_F(CycleRunnerTest, ExitBeforeTheFirstBeep) {
+    setTable({0.01f});
+    state.repeatCount = 1;
+    asStartHandlerLeavesThem();
+    pump.handlers = [&] { state.exitFlag = kTrue; };
+    run();
+    // the yield right after the start tick is not followed by a flag test;
+    // the first poll's yield is, and no moment is due by then
+    EXPECT_TRUE(beepTicks.empty());
+    EXPECT_EQ(pump.yields, 2u);
+    expectRunningReceivers();
+}
+
+// --- tables that end early or are empty -----------------------------------------------
+
+TEST_F(CycleRunnerTest, EmptyTableEndsAfterOneYieldPerRepetition) {
+    setTable({});
+    state.repeatCount = 3;
+    asStartHandlerLeavesThem();
+    // requests made during such a run are never seen
+    pump.handlers = [&] {
+        state.restartFlag = kTrue;
+        state.stopFlag = kTrue;
+        state.exitFlag = kTrue;
+    };
+    run();
+    EXPECT_EQ(pump.yields, 3u);
+    EXPECT_TRUE(beepTicks.empty());
+    expectIdleReceivers();
+}
+
+TEST_F(CycleRunnerTest, RepeatCountOfZeroOrLessPlaysNothing) {
+    for (int16_t count : {int16_t{0}, int16_t{-1}, int16_t{-32768}}) {
+        setTable({0.01f});
+        state.repeatCount = count;
+        asStartHandlerLeavesThem();
+        pump.yields = 0;
+        beepTicks.clear();
+        run();
+        EXPECT_EQ(pump.yields, 0u) << count;
+        EXPECT_TRUE(beepTicks.empty()) << count;
+        expectIdleReceivers();
+    }
+}
+
+TEST_F(CycleRunnerTest, RepeatCount32767Ends) {
+    setTable({});
+    state.repeatCount = 32767;
+    pump.logYields = false;
+    run();
+    EXPECT_EQ(pump.yields, 32767u);
+    expectIdleReceivers();
+}
+
+TEST_F(CycleRunnerTest, RepeatCount32767PlaysEveryRepetition) {
+    setTable({0.001f});
+    state.repeatCount = 32767;
+    pump.logYields = false;
+    run();
+    EXPECT_EQ(beepTicks.size(), 32767u);
+}
+
+struct EndCase {
+    const char* name;
+    std::vector<float> table;
+    std::size_t beepsPerRepetition;
+};
+
+class TableEndTest : public CycleRunnerTest, public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(TableEndTest, EndsAtTheFirstMomentOfNoMilliseconds) {
+    state.beepTimes.fill(0.0f);
+    for (std::size_t i = 0; i < GetParam().table.size(); ++i)
+        state.beepTimes[i] = GetParam().table[i];
+    state.repeatCount = 2;
+    run();
+    EXPECT_EQ(beepTicks.size(), 2 * GetParam().beepsPerRepetition);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TableEndTest,
+    ::testing::Values(EndCase{"BelowHalfAMillisecond", {0.01f, 0.0004f, 0.02f}, 1},
+                      EndCase{"Negative", {0.01f, -0.5f, 0.02f}, 1},
+                      EndCase{"ZeroInTheMiddle", {0.01f, 0.0f, 0.02f}, 1},
+                      EndCase{"FirstBelowHalfAMillisecond", {0.0004f, 0.01f}, 0},
+                      EndCase{"FirstNegative", {-1.0f, 0.01f}, 0},
+                      EndCase{"SixteenthsOfASecond", {0.0625f, 0.1875f}, 2}),
+    [](const ::testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
+
+TEST_F(CycleRunnerTest, SixteenthsRoundToEvenMilliseconds) {
+    setTable({0.0625f, 0.1875f});
+    state.repeatCount = 1;
+    run();
+    EXPECT_EQ(beepTicks, (std::vector<uint32_t>{63, 189}));
+}
+
+TEST_F(CycleRunnerTest, TableRebuiltDuringTheRunContinuesAtTheCurrentIndex) {
+    setTable({0.01f, 0.02f, 0.03f, 0.04f});
+    state.repeatCount = 1;
+    bool rebuilt = false;
+    pump.handlers = [&] {
+        if (!rebuilt && clock.now == 15) {
+            rebuilt = true;
+            setTable({0.005f, 0.006f, 0.05f});
+        }
+    };
+    run();
+    ASSERT_TRUE(rebuilt);
+    // the target taken before the rebuild (20) stays; then entry 2 of the new
+    // table (50); entry 3 is the new end
+    EXPECT_EQ(beepTicks, (std::vector<uint32_t>{11, 21, 51}));
+}
+
+TEST_F(CycleRunnerTest, TableEmptiedDuringTheRunEndsTheRepetitionAfterTheCurrentTarget) {
+    setTable({0.01f, 0.02f, 0.03f});
+    state.repeatCount = 2;
+    bool emptied = false;
+    pump.handlers = [&] {
+        if (!emptied && clock.now == 15) {
+            emptied = true;
+            setTable({});
+        }
+    };
+    run();
+    // 20 was already the target; after it the empty table ends repetition 1,
+    // and repetition 2 has nothing to play
+    EXPECT_EQ(beepTicks, (std::vector<uint32_t>{11, 21}));
+}
+
+// --- the tick counter --------------------------------------------------------------------------
+
+TEST_F(CycleRunnerTest, WrapOfTheTickCounter) {
+    setTable({0.5f, 1.0f});
+    state.repeatCount = 1;
+    const uint32_t start = 0xFFFFFF00u;
+    clock.now = start;
+    run();
+    EXPECT_EQ(beepTicks, (std::vector<uint32_t>{start + 501u, start + 1001u}));
+    EXPECT_LT(beepTicks[0], start); // it did wrap
+}
+
+TEST_F(CycleRunnerTest, SignChangeOfTheTickCounter) {
+    setTable({0.5f, 1.0f});
+    state.repeatCount = 1;
+    const uint32_t start = 0x7FFFFF00u;
+    clock.now = start;
+    run();
+    EXPECT_EQ(beepTicks, (std::vector<uint32_t>{start + 501u, start + 1001u}));
+}
+
+TEST_F(CycleRunnerTest, HugeMomentWaitsForTheLargestTime) {
+    // A moment beyond 32 bits of milliseconds counts as the largest; the
+    // elapsed time across 2^31 ms is still right.
+    setTable({1e10f});
+    state.repeatCount = 1;
+    const uint32_t start = 1000;
+    clock.now = start;
+    pump.advance = [&](uint32_t) -> uint32_t {
+        // second yield: jump to exactly the largest signed value
+        return pump.yields == 2 ? 0x7FFFFFFEu : 1u;
+    };
+    pump.limit = 100;
+    run();
+    EXPECT_EQ(beepTicks, (std::vector<uint32_t>{start + 0x80000000u}));
+}
+
+} // namespace
+} // namespace sorvane

@@ -1,0 +1,548 @@
+// The main window driven as a user would: start-up, edits, Apply, file
+// choice, key boxes and runs, with a fake clock and recording devices.
+#include "TestDoubles.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using testing_support::Harness;
+using namespace sorvane;
+
+namespace {
+
+const QByteArray kDefaultFile = "118,\"Start_Key_Code\"\r\n"
+                                "65,\"Restart_Key_Code\"\r\n"
+                                "119,\"Stop_Key_Code\"\r\n"
+                                "100,\"Beep_Pitch\"\r\n"
+                                "25,\"Beep_Duration\"\r\n"
+                                "19,\"Cycle_Repetitions\"\r\n"
+                                "5,\"Warning_Beeps_per_Second\"\r\n"
+                                "0,\"Custom_Beeps_yes1_no0\"\r\n"
+                                "60,\"Cycle_Time\"\r\n"
+                                "1,\"Cycle_Units_sec1_min0\"\r\n"
+                                "1,\"Enable_Periodic_Warnings_During_Cycle\"\r\n"
+                                "10,\"Periodic_Warning_Time.\"\r\n"
+                                "1,\"Enable_Final_Countdown\"\r\n"
+                                "5,\"Final_Countdown_Time\"\r\n"
+                                "1,\"Final_Countdown_Beeps_Per_Second\"\r\n";
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return f.readAll();
+}
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+// The default file with some records replaced (1-based record number).
+QByteArray withRecords(std::initializer_list<std::pair<int, QByteArray>> changes, const QByteArray& tail = {}) {
+    QList<QByteArray> lines = kDefaultFile.split('\n');
+    lines.removeLast();
+    for (const auto& [record, value] : changes) {
+        QByteArray& line = lines[record - 1];
+        line = value + line.mid(line.indexOf(','));
+    }
+    return lines.join('\n') + '\n' + tail;
+}
+
+QStringList fileListNames(const ui::frmSorvaneTimer& w) {
+    QStringList names;
+    for (int i = 0; i < w.File1->count(); ++i)
+        names << w.File1->item(i)->text();
+    return names;
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void designTimeTextsBeforeStartUp();
+    void startUpInEmptyFolderWritesDefaults();
+    void commandLineNamesTheFile_data();
+    void commandLineNamesTheFile();
+    void applyWithCustomListWritesTheList();
+    void shiftRecordsLoadAndVanishOnSave();
+    void record8GrayedLoadsWithoutList();
+    void pitchZeroChoosesMidi();
+    void loadingSpeakerFileAfterMidiKeepsLoadedPitch();
+    void rateChainPutsFiveBack();
+    void midiCheckBoxSwitchesTexts();
+    void unitOptionsSetCaption();
+    void runPlaysTableAndEndsIdle();
+    void restartAndStopDuringRun();
+    void keyBoxCaptureDuringRunEndsIt();
+    void keyBoxAssignsKeys();
+    void deleteFallsBackToDefaultFile();
+    void leavingText9CreatesCopyOfSettingsInUse();
+    void emptiedListGivesDefaultsForNewName();
+    void exitBeepsOnceAndSavesNothing();
+    void badFilesKeepProgramRunning();
+};
+
+void MainWindowTest::designTimeTextsBeforeStartUp() {
+    Harness h;
+    auto& w = *h.window;
+    QCOMPARE(w.Text1->text(), QString("118"));
+    QCOMPARE(w.Text2->text(), QString("20"));
+    QCOMPARE(w.Text3->text(), QString("119"));
+    QCOMPARE(w.Text9->text(), QString("Text9"));
+    QCOMPARE(w.Label11->text(), QString("Current Beep Cycle in sec:"));
+    QCOMPARE(w.windowTitle(), QString("SorvaneTimer"));
+    QCOMPARE(w.Check1->value(), 0);
+    QCOMPARE(w.ChkWarn->value(), 1);
+    QVERIFY(w.OptCycleUnitsSec->isChecked());
+    QCOMPARE(h.beeps(), 0);
+    QCOMPARE(w.state.repeatCount, int16_t(0));
+    QCOMPARE(w.findChild<QLineEdit*>("TxtCycleWarnTime"), w.TxtCycleWarnTime);
+    QCOMPARE(w.Text4->toolTip(),
+             QString("Keep the beep pitch value lower to reduce cpu load. A lower value gives a higher pitch."));
+    QCOMPARE(w.Text7->toolTip(), QString("Speed of  beeps in warnings."));
+}
+
+void MainWindowTest::startUpInEmptyFolderWritesDefaults() {
+    Harness h;
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    QCOMPARE(readAll(h.path("SorvaneTimer.ini")), kDefaultFile);
+    QCOMPARE(kDefaultFile.size(), 393);
+    QCOMPARE(w.Text1->text(), QString("F7"));
+    QCOMPARE(w.Text2->text(), QString("A"));
+    QCOMPARE(w.Text3->text(), QString("F8"));
+    QCOMPARE(w.Text9->text(), QString("SorvaneTimer.ini"));
+    QCOMPARE(w.windowTitle(), QString("Sorvane Timer 1.01b"));
+    QCOMPARE(w.TxtCycleTime->text(), QString(" 60"));
+    QCOMPARE(w.Text4->text(), QString("100"));
+    QCOMPARE(w.beep.beepPitch, int16_t(100));
+    QCOMPARE(w.beep.beepDuration, int16_t(25));
+    QCOMPARE(w.state.repeatCount, int16_t(19));
+    QCOMPARE(w.HotKeyCoReceiver1.keyCode(), 118);
+    QCOMPARE(w.HotKeyCoReceiver2.keyCode(), 65);
+    QCOMPARE(w.HotKeyCoReceiver3.keyCode(), 119);
+    QCOMPARE(w.text8().count("\r\n"), 21);
+    QVERIFY(w.text8().startsWith(" 10\r\n 19.8\r\n"));
+    QCOMPARE(h.beeps(), 1); // the one ready beep
+    QCOMPARE(h.port.writes, 5000L);
+    QCOMPARE(fileListNames(w), QStringList{"SorvaneTimer.ini"});
+    QCOMPARE(QString::fromStdString(h.midi.file), QDir::currentPath() + "/beep.mid");
+    // All receivers start switched on; start-up does not touch them.
+    QVERIFY(w.HotKeyCoReceiver1.isEnabled() && w.HotKeyCoReceiver2.isEnabled() && w.HotKeyCoReceiver3.isEnabled());
+    QVERIFY(h.messages.empty());
+}
+
+void MainWindowTest::commandLineNamesTheFile_data() {
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("plain") << "work" << "work.ini";
+    QTest::newRow("other extension") << "work.cfg" << "work.cfg";
+    QTest::newRow("two words, one name") << "my timer" << "my timer.ini";
+    QTest::newRow("blanks kept") << " lead" << " lead.ini";
+}
+
+void MainWindowTest::commandLineNamesTheFile() {
+    QFETCH(QString, argument);
+    QFETCH(QString, file);
+    Harness h;
+    h.window->Form_Load(argument);
+    QCOMPARE(h.window->IniFileName, file);
+    QCOMPARE(readAll(h.path(file)), kDefaultFile);
+}
+
+void MainWindowTest::applyWithCustomListWritesTheList() {
+    Harness h;
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    w.Check1->setValue(1);
+    QVERIFY(!w.Text6->isEnabled() && !w.TxtFinalCountBps->isEnabled());
+    QVERIFY(w.Text4->isEnabled() && w.Text8->isEnabled() && w.OptCycleUnitsSec->isEnabled());
+    w.setText8("10\r\n20.5\r\nabc\r\n30\r\n");
+    const int before = h.beeps();
+    w.Command2->click();
+    QCOMPARE(h.beeps(), before + 1);
+    QCOMPARE(w.text8(), QString(" 10\r\n 20.5\r\n"));
+    QCOMPARE(readAll(h.path("SorvaneTimer.ini")), withRecords({{8, "1"}}, "10\r\n20.5\r\n"));
+    QCOMPARE(w.state.stopFlag, kTrue);
+
+    // Loading it again brings the list back.
+    Harness again;
+    writeFile(again.path("SorvaneTimer.ini"), withRecords({{8, "1"}}, "10\r\n20.5\r\n"));
+    again.window->Form_Load(QString());
+    QCOMPARE(again.window->text8(), QString(" 10\r\n 20.5\r\n"));
+    QCOMPARE(again.window->state.beepTimes[2], 0.0f);
+}
+
+void MainWindowTest::shiftRecordsLoadAndVanishOnSave() {
+    Harness h;
+    QByteArray file = kDefaultFile;
+    file.replace("118,\"Start_Key_Code\"\r\n", "120,\"Start_Key_Code\"\r\n2,\"Start_Key_Shift1_Ctrl2_Alt4_Code\"\r\n");
+    file.replace("119,\"Stop_Key_Code\"\r\n", "119,\"Stop_Key_Code\"\r\n4,\"Stop_Key_Shift1_Ctrl2_Alt4_Code\"\r\n");
+    writeFile(h.path("SorvaneTimer.ini"), file);
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    QCOMPARE(w.Text1->text(), QString("F9"));
+    QCOMPARE(w.Text4->text(), QString(" 100"));
+    QCOMPARE(w.beep.beepPitch, int16_t(100));
+    w.Command2->click();
+    QCOMPARE(readAll(h.path("SorvaneTimer.ini")), withRecords({{1, "120"}}));
+}
+
+void MainWindowTest::record8GrayedLoadsWithoutList() {
+    Harness h;
+    writeFile(h.path("SorvaneTimer.ini"), withRecords({{8, "2"}}, "7\r\n8\r\n"));
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    QCOMPARE(w.Check1->value(), 2);
+    QVERIFY(!w.Text7->isEnabled());
+    QCOMPARE(w.state.beepTimes[0], 10.0f); // computed, not the stored list
+    w.Text7->setText("3");
+    QCOMPARE(w.Text7->text(), QString("5"));
+    w.Command2->click();
+    QCOMPARE(readAll(h.path("SorvaneTimer.ini")), withRecords({{8, "2"}}));
+}
+
+void MainWindowTest::pitchZeroChoosesMidi() {
+    Harness h;
+    writeFile(h.path("SorvaneTimer.ini"), withRecords({{4, "0"}, {5, "0"}}));
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    QCOMPARE(w.Check2->value(), 1);
+    QCOMPARE(w.Text4->text(), QString("midi"));
+    QCOMPARE(w.Text5->text(), QString("midi"));
+    QVERIFY(!w.Text4->isEnabled() && !w.Text5->isEnabled());
+    QCOMPARE(w.beep.beepPitch, int16_t(0));
+    QCOMPARE(h.midi.plays, 1); // the ready beep already goes to MIDI
+    QCOMPARE(h.port.writes, 0L);
+    w.Command2->click();
+    QCOMPARE(readAll(h.path("SorvaneTimer.ini")), withRecords({{4, "0"}, {5, "0"}}));
+    // A new file named while MIDI is chosen stays MIDI.
+    w.Text9->setText("other");
+    w.Text9_LostFocus();
+    QCOMPARE(w.Check2->value(), 1);
+    QCOMPARE(readAll(h.path("other.ini")), withRecords({{4, "0"}, {5, "0"}}));
+}
+
+void MainWindowTest::loadingSpeakerFileAfterMidiKeepsLoadedPitch() {
+    Harness h;
+    writeFile(h.path("SorvaneTimer.ini"), withRecords({{4, "0"}, {5, "0"}}));
+    writeFile(h.path("tone.ini"), withRecords({{4, "40"}, {5, "7"}}));
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    QCOMPARE(w.Check2->value(), 1);
+    w.File1_Click("tone.ini");
+    QCOMPARE(w.Check2->value(), 0);
+    QCOMPARE(w.Text4->text(), QString(" 40"));
+    QCOMPARE(w.Text5->text(), QString(" 7"));
+    QCOMPARE(w.beep.beepPitch, int16_t(40));
+    QCOMPARE(w.beep.beepDuration, int16_t(7));
+    QVERIFY(w.Text4->isEnabled());
+}
+
+void MainWindowTest::rateChainPutsFiveBack() {
+    Harness h;
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    for (const char* bad : {"0", "-2", "abc"}) {
+        w.Text7->setText(bad);
+        QCOMPARE(w.Text7->text(), QString("5"));
+    }
+    QCOMPARE(w.text8().count("\r\n"), 21);
+    w.Text7->setText("2.5");
+    QVERIFY(w.text8().startsWith(" 10\r\n 19.6\r\n 20\r\n"));
+    // Other edits wait for Apply.
+    w.TxtCycleTime->setText("");
+    QVERIFY(w.text8().startsWith(" 10\r\n 19.6\r\n"));
+    // With the custom cycle on, any rate edit gives 5 back.
+    w.Check1->setValue(1);
+    w.Text7->setText("7");
+    QCOMPARE(w.Text7->text(), QString("5"));
+    // Pitch and repetitions follow their boxes, halves to even.
+    w.Text4->setText("12.5");
+    QCOMPARE(w.beep.beepPitch, int16_t(12));
+    w.Text4->setText("13.5");
+    QCOMPARE(w.beep.beepPitch, int16_t(14));
+    w.Text6->setText("-3");
+    QCOMPARE(w.state.repeatCount, int16_t(-3));
+    w.Text6->setText("99999");
+    QCOMPARE(w.state.repeatCount, int16_t(32767));
+}
+
+void MainWindowTest::midiCheckBoxSwitchesTexts() {
+    Harness h;
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    w.Text4->setText("7");
+    w.Check2->click();
+    QCOMPARE(w.Check2->value(), 1);
+    QCOMPARE(w.Text4->text(), QString("midi"));
+    QCOMPARE(w.beep.beepDuration, int16_t(0));
+    QVERIFY(!w.Text5->isEnabled());
+    w.Check2->click();
+    QCOMPARE(w.Text4->text(), QString("100"));
+    QCOMPARE(w.Text5->text(), QString("25"));
+    QCOMPARE(w.beep.beepPitch, int16_t(100));
+    QVERIFY(w.Text4->isEnabled());
+}
+
+void MainWindowTest::unitOptionsSetCaption() {
+    Harness h;
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    const QString list = w.text8();
+    w.OptcycleUnitsMin->click();
+    QVERIFY(!w.OptCycleUnitsSec->isChecked());
+    QCOMPARE(w.Label11->text(), QString("Current Beep Cycle (in min)"));
+    QCOMPARE(w.text8(), list);
+    w.OptcycleUnitsMin->click(); // a click never deselects
+    QVERIFY(w.OptcycleUnitsMin->isChecked());
+    w.OptCycleUnitsSec->click();
+    QCOMPARE(w.Label11->text(), QString("Current Beep Cycle (in sec)"));
+    QVERIFY(!w.OptcycleUnitsMin->isChecked());
+}
+
+void MainWindowTest::runPlaysTableAndEndsIdle() {
+    Harness h;
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    w.Check1->setValue(1);
+    w.setText8("0.25\r\n0.5\r\n");
+    w.Text6->setText("2");
+    w.Command2->click();
+    h.port.beepTicks.clear();
+    const uint32_t start = h.clock.now;
+    w.HotKeyCoReceiver1.press();
+    // Start beep, then 251 and 501 ms after the start, twice.
+    const std::vector<uint32_t> expected = {start, start + 251, start + 501, start + 752, start + 1002};
+    QCOMPARE(h.port.beepTicks, expected);
+    QVERIFY(w.HotKeyCoReceiver1.isEnabled());
+    QVERIFY(!w.HotKeyCoReceiver2.isEnabled());
+    QVERIFY(!w.HotKeyCoReceiver3.isEnabled());
+    // Idle: Stop and Restart keys do nothing now, Start runs again.
+    w.HotKeyCoReceiver3.press();
+    QCOMPARE(h.port.beepTicks.size(), expected.size());
+}
+
+void MainWindowTest::restartAndStopDuringRun() {
+    Harness h;
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    w.Check1->setValue(1);
+    w.setText8("1\r\n2\r\n");
+    w.Text6->setText("3");
+    w.Command2->click();
+    h.port.beepTicks.clear();
+    const uint32_t start = h.clock.now;
+    // Restart at 1.5 s: one beep, and the run starts over with a fresh
+    // clock and a fresh repetition count; then Stop at 3 s after that.
+    h.pump.at(start + 1500, [&] {
+        w.Text6->setText("1");
+        w.HotKeyCoReceiver2.press();
+    });
+    h.pump.at(start + 1500 + 1200, [&] { w.HotKeyCoReceiver3.press(); });
+    w.HotKeyCoReceiver1.press();
+    const std::vector<uint32_t> expected = {start, start + 1001, start + 1500, start + 2501, start + 2700};
+    QCOMPARE(h.port.beepTicks, expected);
+    QVERIFY(w.HotKeyCoReceiver1.isEnabled() && !w.HotKeyCoReceiver2.isEnabled() && !w.HotKeyCoReceiver3.isEnabled());
+    QCOMPARE(w.state.stopFlag, kTrue); // left set; cleared when the next run begins
+}
+
+void MainWindowTest::keyBoxCaptureDuringRunEndsIt() {
+    Harness h;
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.Check1->setValue(1);
+    w.setText8("1\r\n2\r\n3\r\n");
+    w.Command2->click();
+    h.port.beepTicks.clear();
+    const uint32_t start = h.clock.now;
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.Command1));
+    h.pump.at(start + 1500, [&] { w.Text1->setFocus(Qt::MouseFocusReason); });
+    w.HotKeyCoReceiver1.press();
+    // Start beep, the moment at 1 s, the key box's own beep; nothing after.
+    QCOMPARE(h.port.beepTicks.size(), size_t(3));
+    QVERIFY(!w.HotKeyCoReceiver1.isEnabled() && !w.HotKeyCoReceiver2.isEnabled() && !w.HotKeyCoReceiver3.isEnabled());
+    // Pressing the Start key while capturing assigns it and starts nothing.
+    QTest::keyClick(w.Text1, Qt::Key_F7);
+    QCOMPARE(w.Text1->text(), QString("F7"));
+    QCOMPARE(h.port.beepTicks.size(), size_t(3));
+    // Leaving the box turns Start back on only.
+    w.Text4->setFocus(Qt::MouseFocusReason);
+    QCoreApplication::processEvents();
+    QVERIFY(w.HotKeyCoReceiver1.isEnabled() && !w.HotKeyCoReceiver2.isEnabled() && !w.HotKeyCoReceiver3.isEnabled());
+}
+
+void MainWindowTest::keyBoxAssignsKeys() {
+    Harness h;
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.Text2->setFocus(Qt::MouseFocusReason);
+    QCoreApplication::processEvents();
+    QCOMPARE(h.beeps(), 2); // ready beep + the box's focus beep
+    QCOMPARE(w.state.exitFlag, kTrue);
+
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        QString text;
+        int code;
+        int shift;
+    };
+    const Case cases[] = {
+        {Qt::Key_Escape, Qt::NoModifier, "Escape", 27, 0},
+        {Qt::Key_Return, Qt::NoModifier, "Enter", 13, 0},
+        {Qt::Key_Control, Qt::ControlModifier, "Control", 17, 2},
+        {Qt::Key_F7, Qt::ControlModifier, "F7", 118, 2},
+        {Qt::Key_5, Qt::KeypadModifier, "Num 5", 101, 0},
+        {Qt::Key_PageUp, Qt::NoModifier, "Page Up", 33, 0},
+        {Qt::Key_Exclam, Qt::ShiftModifier, "1", 49, 1},
+    };
+    for (const Case& c : cases) {
+        QTest::keyClick(w.Text2, c.key, c.mods);
+        QCOMPARE(w.Text2->text(), c.text);
+        QCOMPARE(w.HotKeyCoReceiver2.keyCode(), c.code);
+        QCOMPARE(int(w.hotkeys[1].keyCode), c.code);
+        QCOMPARE(int(w.hotkeys[1].shift), c.shift);
+    }
+    // Tab is never assigned: it moves the focus on to the Stop key box.
+    QTest::keyClick(w.Text2, Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.Text3));
+    QCOMPARE(w.Text2->text(), QString("1"));
+    // Nothing reaches the file before Apply; a load brings the stored keys back.
+    QCOMPARE(readAll(h.path("SorvaneTimer.ini")), kDefaultFile);
+    w.File1_Click("SorvaneTimer.ini");
+    QCOMPARE(w.Text2->text(), QString("A"));
+}
+
+void MainWindowTest::deleteFallsBackToDefaultFile() {
+    Harness h;
+    writeFile(h.path("other.ini"), withRecords({{6, "3"}}));
+    auto& w = *h.window;
+    w.Form_Load("other");
+    QCOMPARE(w.state.repeatCount, int16_t(3));
+    w.Command4->click();
+    QVERIFY(!QFile::exists(h.path("other.ini")));
+    QCOMPARE(w.IniFileName, QString("SorvaneTimer.ini"));
+    // Created from the settings in use, not the defaults.
+    QCOMPARE(readAll(h.path("SorvaneTimer.ini")), withRecords({{6, "3"}}));
+    QCOMPARE(fileListNames(w), QStringList{"SorvaneTimer.ini"});
+    // Deleting the default file re-creates it at once from the settings in use.
+    w.Text6->setText("4");
+    w.Command4->click();
+    QCOMPARE(readAll(h.path("SorvaneTimer.ini")), withRecords({{6, "4"}}));
+    // A file removed by someone else before Delete: nothing to complain about.
+    QFile::remove(h.path("SorvaneTimer.ini"));
+    w.Command4->click();
+    QVERIFY(QFile::exists(h.path("SorvaneTimer.ini")));
+    QVERIFY(h.messages.empty());
+}
+
+void MainWindowTest::leavingText9CreatesCopyOfSettingsInUse() {
+    Harness h;
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    w.Text4->setText("50"); // not applied
+    w.Text9->setText("test");
+    w.Text9_LostFocus();
+    QCOMPARE(w.Text9->text(), QString("test.ini"));
+    QCOMPARE(readAll(h.path("test.ini")), withRecords({{4, "50"}}));
+    QCOMPARE(fileListNames(w), (QStringList{"SorvaneTimer.ini", "test.ini"}));
+    QCOMPARE(w.state.stopFlag, kTrue);
+    // Another extension is created but not listed.
+    w.Text9->setText("notes.txt");
+    w.Text9_LostFocus();
+    QVERIFY(QFile::exists(h.path("notes.txt")));
+    QCOMPARE(fileListNames(w), (QStringList{"SorvaneTimer.ini", "test.ini"}));
+    // Leaving the box unedited reads the file again: unapplied edits go.
+    w.Text9->setText("SorvaneTimer.ini");
+    w.Text9_LostFocus();
+    w.Text6->setText("8");
+    w.Text9_LostFocus();
+    QCOMPARE(w.Text6->text(), QString(" 19"));
+    // Emptying the box makes the default file current.
+    w.Text9->setText("");
+    w.Text9_LostFocus();
+    QCOMPARE(w.Text9->text(), QString("SorvaneTimer.ini"));
+}
+
+void MainWindowTest::emptiedListGivesDefaultsForNewName() {
+    Harness h;
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    w.Text4->setText("50");
+    w.setText8("");
+    w.Text9->setText("fresh");
+    w.Text9_LostFocus();
+    QCOMPARE(readAll(h.path("fresh.ini")), kDefaultFile);
+    QCOMPARE(w.Text4->text(), QString("100"));
+}
+
+void MainWindowTest::exitBeepsOnceAndSavesNothing() {
+    Harness h;
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    w.Text6->setText("3");
+    const int before = h.beeps();
+    w.Command1->click();
+    QCOMPARE(h.beeps(), before + 1);
+    QCOMPARE(h.exits, 1);
+    w.close();
+    QCOMPARE(h.beeps(), before + 2);
+    QCOMPARE(h.exits, 2);
+    QCOMPARE(readAll(h.path("SorvaneTimer.ini")), kDefaultFile);
+}
+
+void MainWindowTest::badFilesKeepProgramRunning() {
+    Harness h;
+    auto& w = *h.window;
+    w.Form_Load(QString());
+    QDir(h.dir.path()).mkdir("folder.ini");
+    w.File1_Click("folder.ini");
+    QCOMPARE(h.messages.size(), size_t(1));
+    QCOMPARE(w.Text4->text(), QString("100")); // settings in use kept
+    QVERIFY(QFileInfo(h.path("folder.ini")).isDir());
+
+    // A name whose folder does not exist, and a save that cannot work.
+    w.Text9->setText("no/such/folder/x");
+    w.Text9_LostFocus();
+    QCOMPARE(h.messages.size(), size_t(2));
+    w.Command2->click();
+    QCOMPARE(h.messages.size(), size_t(3));
+    QVERIFY(!QFile::exists(h.path("no")));
+
+    // A truncated file loads what it can and says so.
+    writeFile(h.path("short.ini"), "120,\"Start_Key_Code\"\r\n66,\"Restart_Key_Code\"\r\n");
+    w.File1_Click("short.ini");
+    QCOMPARE(w.Text1->text(), QString("F9"));
+    QCOMPARE(w.Text2->text(), QString("B"));
+    QCOMPARE(w.Text3->text(), QString("F8"));
+    QCOMPARE(h.messages.size(), size_t(4));
+    QCOMPARE(readAll(h.path("short.ini")), QByteArray("120,\"Start_Key_Code\"\r\n66,\"Restart_Key_Code\"\r\n"));
+
+    // 300 list values: 255 are used, the file stays as it was.
+    QByteArray list;
+    for (int i = 1; i <= 300; ++i)
+        list += QByteArray::number(i) + "\r\n";
+    const QByteArray many = withRecords({{8, "1"}}, list);
+    writeFile(h.path("many.ini"), many);
+    w.File1_Click("many.ini");
+    QCOMPARE(w.text8().count("\r\n"), 255);
+    QCOMPARE(w.state.beepTimes[255], 0.0f);
+    QCOMPARE(readAll(h.path("many.ini")), many);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowQtTest.moc"

@@ -12,7 +12,9 @@
 #include "ui/frmAbout.h"
 #include "ui/frmHelp.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QDir>
 #include <QFile>
 #include <QFocusEvent>
@@ -216,6 +218,33 @@ void frmSorvaneTimer::applyLayout() {
     setFixedSize(twipsToPixels(5475, dpi), twipsToPixels(4935, dpi));
     for (QLineEdit* box : findChildren<QLineEdit*>())
         box->setTextMargins(0, 0, 0, 0);
+    // Labels in front of a box end where the box begins: right-aligned.
+    for (QLabel* l : {Label1, Label2, Label3, Label5, Label6, Label12, Label9, Label7, Label15})
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Labels have no background of their own: drawn above the file list's
+    // edge where the two meet, their text stays readable.
+    for (QLabel* l : findChildren<QLabel*>())
+        l->raise();
+    fitCaptions();
+}
+
+void frmSorvaneTimer::fitCaptions() {
+    // The layout's sizes are fixed; a caption that does not fit the user's
+    // font gets a slightly smaller one instead of being cut off.
+    auto fit = [](QWidget* w, const QString& caption, int extra) {
+        QFont f = w->font();
+        while (f.pointSizeF() > 6.0 && QFontMetrics(f).horizontalAdvance(caption) + extra > w->width())
+            f.setPointSizeF(f.pointSizeF() - 0.25);
+        w->setFont(f);
+    };
+    for (QLabel* l : findChildren<QLabel*>())
+        fit(l, l->text(), 2);
+    for (QAbstractButton* b : findChildren<QAbstractButton*>()) {
+        if (qobject_cast<QPushButton*>(b))
+            fit(b, b->text(), 8);
+        else
+            fit(b, b->text(), 22); // room for the check mark or option circle
+    }
 }
 
 void frmSorvaneTimer::connectHandlers() {

@@ -154,6 +154,7 @@ private:
     void createControls();
     void connectHandlers();
     void applyLayout();
+    void fitCaptions();
     QLineEdit* keyBox(int box) const;
     HotkeyReceiver& receiver(int box);
     void notify(const QString& message);

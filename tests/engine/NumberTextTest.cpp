@@ -265,8 +265,9 @@ TEST(TextFromNumber, TextNeverHasALeadingZeroOrTrailingPoint) {
         ASSERT_TRUE(text[0] == ' ' || text[0] == '-') << text;
         ASSERT_NE(text.substr(1, 2), "0.") << text;
         ASSERT_NE(text.back(), '.') << text;
-        if (text.find('E') == std::string::npos && text.find('.') != std::string::npos)
+        if (text.find('E') == std::string::npos && text.find('.') != std::string::npos) {
             ASSERT_NE(text.back(), '0') << text;
+        }
     }
 }
 

@@ -473,9 +473,11 @@ void expectSane(const SettingsRead& r) {
     ASSERT_LE(r.recordsRead(), 15u);
     ASSERT_LE(r.listLength, 255u);
     EXPECT_EQ(r.list[r.listLength], 0.0f);
-    for (const RecordValue& rec : r.records)
-        if (rec)
+    for (const RecordValue& rec : r.records) {
+        if (rec) {
             EXPECT_TRUE(std::isfinite(*rec));
+        }
+    }
 }
 
 TEST(ReadSettingsText, GarbageDoesNotCrash) {

@@ -3,6 +3,7 @@
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
@@ -12,7 +13,7 @@ BUILD_TYPE := Debug
 CMAKE_FLAGS += -DSORVANE_SANITIZE=ON
 endif
 
-.PHONY: all deps configure build run test bench clean format
+.PHONY: all deps configure build run test bench fuzz install deb clean format
 
 all: build
 
@@ -37,6 +38,16 @@ test: build
 
 bench: build
 	@./tools/bench.sh $(BUILD_DIR)
+
+fuzz: deps
+	@./tools/fuzz.sh $(FUZZ_SECONDS)
+
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+deb: build
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -4,11 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <cfloat>
 #include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 #include <limits>
 #include <random>
 #include <string>
@@ -91,33 +97,63 @@ TEST(NumberFromText, TinyExponentsGiveSmallFiniteValues) {
     EXPECT_EQ(numberFromText("0.000001"), 0.000001);
 }
 
-// Restores the process locale when a test has changed it.
-class LocaleGuard {
+// Switches the process to a locale with a decimal comma for the life of the
+// object, and back again.  When no such locale is installed, one is built
+// with localedef into a temporary folder and found through LOCPATH.
+class CommaLocale {
 public:
-    LocaleGuard() : m_saved(std::setlocale(LC_ALL, nullptr)) {}
-    ~LocaleGuard() { std::setlocale(LC_ALL, m_saved.c_str()); }
+    CommaLocale() : m_saved(std::setlocale(LC_ALL, nullptr)) {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"}) {
+            if (std::setlocale(LC_ALL, name) != nullptr) {
+                m_active = true;
+                return;
+            }
+        }
+        char pattern[] = "/tmp/sorvane-locale-XXXXXX";
+        if (::mkdtemp(pattern) == nullptr)
+            return;
+        m_dir = pattern;
+        const std::string command = "localedef -i de_DE -f UTF-8 '" + m_dir + "/de_DE.UTF-8' >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0)
+            return;
+        if (const char* old = std::getenv("LOCPATH"))
+            m_oldLocPath = old;
+        ::setenv("LOCPATH", m_dir.c_str(), 1);
+        m_active = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+    }
+    ~CommaLocale() {
+        std::setlocale(LC_ALL, m_saved.c_str());
+        if (!m_dir.empty()) {
+            if (m_oldLocPath)
+                ::setenv("LOCPATH", m_oldLocPath->c_str(), 1);
+            else
+                ::unsetenv("LOCPATH");
+            std::error_code ec;
+            std::filesystem::remove_all(m_dir, ec);
+        }
+    }
+    bool active() const { return m_active; }
 
 private:
     std::string m_saved;
+    std::string m_dir;
+    std::optional<std::string> m_oldLocPath;
+    bool m_active = false;
 };
 
 TEST(NumberFromText, IgnoresRegionalSettings) {
-    LocaleGuard guard;
-    bool switched = false;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"}) {
-        if (std::setlocale(LC_ALL, name) != nullptr) {
-            switched = true;
-            break;
-        }
-    }
-    if (!switched)
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    CommaLocale locale;
+    if (!locale.active())
+        GTEST_SKIP() << "no locale with a decimal comma could be set";
     ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     EXPECT_EQ(numberFromText("1.5"), 1.5);
     EXPECT_EQ(numberFromText("1,5"), 1.0);
+    EXPECT_EQ(numberFromText("1.5E+07"), 1.5e7);
     EXPECT_EQ(textFromSingle(19.8f), " 19.8");
+    EXPECT_EQ(textFromSingle(1.5e7f), " 1.5E+07");
     EXPECT_EQ(textFromDouble(1.25), " 1.25");
     EXPECT_EQ(bareTextFromDouble(0.5), ".5");
+    EXPECT_EQ(bareTextFromSingle(-0.25f), "-.25");
 }
 
 // --- display text -----------------------------------------------------------

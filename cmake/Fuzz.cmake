@@ -1,0 +1,1 @@
+# Fuzz targets (built only with -DSORVANE_FUZZ=ON and clang).

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# End to end: the real program under Xvfb with its audio captured to a file.
+# Global hotkeys are pressed from another X client with xdotool; the beeps
+# are found in the captured audio and checked against the schedule; a letter
+# typed while the timer watches that key must still reach the other client.
+#
+# usage: hotkeys_and_sound.sh PATH/TO/sorvane-timer BUILD_DIR
+set -euo pipefail
+
+BIN=$1
+BUILD=$2
+TMP=$(mktemp -d)
+XPID=""
+TPID=""
+KPID=""
+cleanup() {
+    for p in "$TPID" "$KPID" "$XPID"; do
+        [ -n "$p" ] && kill "$p" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    rm -rf "$TMP"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    echo "--- program output"; cat "$TMP/log" 2>/dev/null || true
+    echo "--- beeps found (s)"; cat "$TMP/onsets" 2>/dev/null || true
+    exit 1
+}
+
+# A display of our own.
+for n in $(seq 91 160); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then D=$n; break; fi
+done
+Xvfb ":$D" -nolisten tcp -screen 0 800x600x24 >/dev/null 2>&1 &
+XPID=$!
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$D" ] && break; sleep 0.05; done
+export DISPLAY=":$D"
+unset WAYLAND_DISPLAY
+export XDG_SESSION_TYPE=x11
+
+# Custom cycle of 0.5 s and 1 s, two repetitions, short 20 ms beeps
+# (pitch 12, duration 40: 960 samples at 48 kHz).
+cd "$TMP"
+printf '%s\r\n' '118,"Start_Key_Code"' '65,"Restart_Key_Code"' '119,"Stop_Key_Code"' \
+    '12,"Beep_Pitch"' '40,"Beep_Duration"' '2,"Cycle_Repetitions"' '5,"Warning_Beeps_per_Second"' \
+    '1,"Custom_Beeps_yes1_no0"' '60,"Cycle_Time"' '1,"Cycle_Units_sec1_min0"' \
+    '1,"Enable_Periodic_Warnings_During_Cycle"' '10,"Periodic_Warning_Time."' '1,"Enable_Final_Countdown"' \
+    '5,"Final_Countdown_Time"' '1,"Final_Countdown_Beeps_Per_Second"' '.5' '1' > e2e.ini
+cp e2e.ini e2e.ini.orig
+
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$TMP/out.raw" "$BIN" e2e >"$TMP/log" 2>&1 &
+TPID=$!
+xdotool search --sync --limit 1 --name "Sorvane Timer" >/dev/null 2>&1 &
+SEARCH=$!
+for _ in $(seq 200); do kill -0 "$SEARCH" 2>/dev/null || break; sleep 0.05; done
+kill -0 "$TPID" 2>/dev/null || fail "the timer did not start"
+
+# Another application has the focus and receives the typing.
+"$BUILD/e2e-keycatcher" "$TMP/typed" >"$TMP/keycatcher.id" &
+KPID=$!
+for _ in $(seq 100); do [ -s "$TMP/keycatcher.id" ] && break; sleep 0.05; done
+[ -s "$TMP/keycatcher.id" ] || fail "the key catcher did not start"
+sleep 1
+
+xdotool key F7          # run 1: start beep, beeps at 0.5 and 1 s, twice
+sleep 3.2
+xdotool key F7          # run 2
+sleep 0.25
+xdotool key a           # restart: a beep, and the letter still types
+sleep 0.25
+xdotool key F8          # stop: a beep, then silence
+sleep 1.5
+xdotool key a           # idle: Restart is off, no beep; the letter types
+sleep 0.5
+
+kill -0 "$TPID" 2>/dev/null || fail "the timer died"
+kill "$TPID"; wait "$TPID" 2>/dev/null || true; TPID=""
+
+[ "$(cat "$TMP/typed" 2>/dev/null)" = "aa" ] || fail "typed text was '$(cat "$TMP/typed" 2>/dev/null)', expected 'aa'"
+cmp -s e2e.ini e2e.ini.orig || fail "the settings file changed"
+
+"$BUILD/e2e-onsets" "$TMP/out.raw" 1 48000 60 >"$TMP/onsets"
+mapfile -t T <"$TMP/onsets"
+[ "${#T[@]}" -eq 9 ] || fail "expected 9 beeps (ready, 5 in run 1, start/restart/stop of run 2), found ${#T[@]}"
+
+# Run 1, from its start beep: the first repetition starts after that 20 ms
+# beep, the second after the beep at 1 s, so the moments come at
+# 0.52, 1.02, then 1.54, 2.04 (each 1 ms after the moment has passed).
+TOL=${E2E_TOLERANCE:-0.09}
+check() { # name actual expected
+    awk -v a="$2" -v e="$3" -v t="$TOL" 'BEGIN { d = a - e; if (d < 0) d = -d; exit !(d <= t) }' ||
+        fail "$1: at $2 s, expected $3 s (tolerance $TOL s)"
+    printf '  %-28s %8.3f s (expected %.3f)\n' "$1" "$2" "$3"
+}
+rel() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a - b }'; }
+S1=${T[1]}
+check "repetition 1, moment 0.5 s" "$(rel "${T[2]}" "$S1")" 0.521
+check "repetition 1, moment 1 s" "$(rel "${T[3]}" "$S1")" 1.021
+check "repetition 2, moment 0.5 s" "$(rel "${T[4]}" "$S1")" 1.542
+check "repetition 2, moment 1 s" "$(rel "${T[5]}" "$S1")" 2.042
+# Run 2: start, restart about 0.25 s later, stop about 0.25 s after that;
+# the first moment (0.5 s after the restart) never comes.
+S2=${T[6]}
+check "run 2 restart beep" "$(rel "${T[7]}" "$S2")" 0.27
+check "run 2 stop beep" "$(rel "${T[8]}" "$S2")" 0.54
+echo "end-to-end: 9 beeps in order, letters typed: aa"

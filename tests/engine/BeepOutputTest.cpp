@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -98,6 +100,8 @@ struct SilentCase {
     int16_t pitch;
     int16_t duration;
 };
+
+void PrintTo(const SilentCase& c, std::ostream* os) { *os << "p=" << c.pitch << " d=" << c.duration; }
 
 class SilentBeepTest : public BeepOutputTest, public ::testing::WithParamInterface<SilentCase> {};
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cfloat>
 #include <cstdint>
 #include <functional>
@@ -151,6 +153,8 @@ struct MomentCase {
     int32_t unitMs;
     int32_t ms;
 };
+
+void PrintTo(const MomentCase& c, std::ostream* os) { *os << c.moment << " x " << c.unitMs << " -> " << c.ms; }
 
 class MomentToMsTest : public ::testing::TestWithParam<MomentCase> {};
 
@@ -537,6 +541,8 @@ struct EndCase {
     std::vector<float> table;
     std::size_t beepsPerRepetition;
 };
+
+void PrintTo(const EndCase& c, std::ostream* os) { *os << c.name; }
 
 class TableEndTest : public CycleRunnerTest, public ::testing::WithParamInterface<EndCase> {};
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -26,6 +28,8 @@ struct ReadCase {
     const char* text;
     double expected;
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << "\"" << c.text << "\" -> " << c.expected; }
 
 class NumberFromTextTest : public ::testing::TestWithParam<ReadCase> {};
 
@@ -163,6 +167,8 @@ struct SingleTextCase {
     const char* text;
 };
 
+void PrintTo(const SingleTextCase& c, std::ostream* os) { *os << c.value << " -> \"" << c.text << "\""; }
+
 class TextFromSingleTest : public ::testing::TestWithParam<SingleTextCase> {};
 
 TEST_P(TextFromSingleTest, WritesDisplayText) {
@@ -196,6 +202,8 @@ struct DoubleTextCase {
     double value;
     const char* text;
 };
+
+void PrintTo(const DoubleTextCase& c, std::ostream* os) { *os << c.value << " -> \"" << c.text << "\""; }
 
 class TextFromDoubleTest : public ::testing::TestWithParam<DoubleTextCase> {};
 
@@ -314,6 +322,8 @@ struct RoundCase {
     double expected;
 };
 
+void PrintTo(const RoundCase& c, std::ostream* os) { *os << c.value << " -> " << c.expected; }
+
 class RoundHalfEvenTest : public ::testing::TestWithParam<RoundCase> {};
 
 TEST_P(RoundHalfEvenTest, RoundsHalvesToEven) {
@@ -338,6 +348,8 @@ struct Int16Case {
     int16_t expected;
 };
 
+void PrintTo(const Int16Case& c, std::ostream* os) { *os << c.value << " -> " << c.expected; }
+
 class ToInt16Test : public ::testing::TestWithParam<Int16Case> {};
 
 TEST_P(ToInt16Test, RoundsAndClamps) {
@@ -359,6 +371,8 @@ struct Int32Case {
     double value;
     int32_t expected;
 };
+
+void PrintTo(const Int32Case& c, std::ostream* os) { *os << c.value << " -> " << c.expected; }
 
 class ToInt32Test : public ::testing::TestWithParam<Int32Case> {};
 

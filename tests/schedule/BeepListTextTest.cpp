@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <array>
 #include <initializer_list>
 #include <string>
@@ -40,6 +42,8 @@ struct ShowCase {
     BeepTable table;
     const char* text;
 };
+
+void PrintTo(const ShowCase& c, std::ostream* os) { *os << c.name; }
 
 class ShowCaseTest : public ::testing::TestWithParam<ShowCase> {};
 
@@ -103,6 +107,8 @@ struct ParseCase {
     std::string text;
     std::vector<float> expected; // entries up to and including the closing 0
 };
+
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
 
 class ParseCaseTest : public ::testing::TestWithParam<ParseCase> {};
 
@@ -208,6 +214,8 @@ struct OddTextCase {
     const char* name;
     std::string text;
 };
+
+void PrintTo(const OddTextCase& c, std::ostream* os) { *os << c.name; }
 
 class OddTextTest : public ::testing::TestWithParam<OddTextCase> {};
 

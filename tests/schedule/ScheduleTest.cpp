@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <array>
 #include <cstddef>
 #include <vector>
@@ -101,6 +103,8 @@ struct ScheduleCase {
     ScheduleParams params;
     std::vector<float> expected; // entries before the closing 0
 };
+
+void PrintTo(const ScheduleCase& c, std::ostream* os) { *os << c.name; }
 
 ScheduleParams make(double c, bool warn, double i, double r, bool count, double t, double s,
                     bool seconds = true) {
@@ -234,6 +238,8 @@ struct EndlessCase {
     const char* name;
     ScheduleParams params;
 };
+
+void PrintTo(const EndlessCase& c, std::ostream* os) { *os << c.name; }
 
 class EndlessScheduleTest : public ::testing::TestWithParam<EndlessCase> {};
 

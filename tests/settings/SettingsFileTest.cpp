@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -201,6 +203,33 @@ TEST_F(SettingsFileTest, SaveThroughAFileInsteadOfAFolderFails) {
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.empty());
     EXPECT_EQ(readBytes(file), "plain bytes");
+}
+
+// A write that fails half-way (here: the process may not write files larger
+// than 100 bytes) leaves the old file as it was and no temporary file.
+TEST_F(SettingsFileTest, FailedWriteLeavesTheOldFileWhole) {
+    const std::string p = path("w.ini");
+    const std::string old = "old settings\r\n";
+    writeBytes(p, old);
+    ASSERT_EQ(::chmod(p.c_str(), 0640), 0);
+
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*savedHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 100;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const FileResult r = saveSettingsFile(p, std::string(5000, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, savedHandler);
+
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.empty());
+    EXPECT_EQ(readBytes(p), old);
+    struct stat st {};
+    ASSERT_EQ(::stat(p.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(entries(), std::set<std::string>{"w.ini"});
 }
 
 // A name as long as a name can be: a temporary name made from it may be too

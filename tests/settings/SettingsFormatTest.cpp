@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cfloat>
 #include <cmath>
 #include <random>
@@ -20,6 +22,8 @@ struct NameCase {
     const char* name;
     const char* completed;
 };
+
+void PrintTo(const NameCase& c, std::ostream* os) { *os << "\"" << c.name << "\" -> \"" << c.completed << "\""; }
 
 class CompleteNameTest : public ::testing::TestWithParam<NameCase> {};
 
@@ -216,6 +220,8 @@ struct ShiftCase {
     const char* name;
     std::string text;
 };
+
+void PrintTo(const ShiftCase& c, std::ostream* os) { *os << c.name; }
 
 class ShiftRecordTest : public ::testing::TestWithParam<ShiftCase> {};
 
@@ -504,6 +510,8 @@ struct OddFileCase {
     const char* name;
     std::string text;
 };
+
+void PrintTo(const OddFileCase& c, std::ostream* os) { *os << c.name; }
 
 class OddFileTest : public ::testing::TestWithParam<OddFileCase> {};
 

@@ -1,12 +1,15 @@
 // Sorvane Timer: an interval timer driven by global hotkeys.
 #include "engine/Clock.h"
 #include "engine/Platform.h"
+#include "hotkeys/DBusControl.h"
 #include "ui/Notifier.h"
 #include "ui/QtEventPump.h"
 #include "ui/frmSorvaneTimer.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QStringList>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -57,5 +60,12 @@ int main(int argc, char* argv[]) {
 
     window->Form_Load(commandLine);
     window->show();
+
+    // Start, Restart and Stop from outside (sorvane-timer-ctl); without a
+    // session bus the timer runs on and says so once.
+    sorvane::DBusControl control(QDBusConnection::sessionBus(), window->HotKeyCoReceiver1,
+                                 window->HotKeyCoReceiver2, window->HotKeyCoReceiver3);
+    if (const QString problem = control.publish(); !problem.isEmpty())
+        std::fprintf(stderr, "sorvane-timer: %s\n", qPrintable(problem));
     return app.exec();
 }

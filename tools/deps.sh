@@ -10,6 +10,8 @@ PACKAGES=(
   libsdl2-dev libfluidsynth-dev timgm6mb-soundfont
   libgtest-dev
   xvfb xauth xdotool
+  libevdev-dev dbus-daemon
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

@@ -90,33 +90,75 @@ void SdlMixer::fill(int16_t* out, size_t count)
     {
         std::lock_guard lock(m_mutex);
         const Clock::time_point now = Clock::now();
+        // The frames filled now are the ones that follow the last buffer.
+        const uint64_t first = m_pullFrame + (m_lastPull == Clock::time_point{} ? 0 : m_bufferFrames);
         for (size_t i = 0; i < count; ++i) {
+            const uint64_t frame = first + i;
             int32_t sum = 0;
-            if (!m_tone.empty()) {
+            if (!m_tone.empty() && frame >= m_toneStartFrame) {
                 sum += m_tone.front();
                 m_tone.pop_front();
+                ++m_toneStartFrame;
                 // This buffer starts to sound about now; the tone's last
                 // sample is heard i + 1 samples later.
                 if (m_tone.empty())
                     m_toneEnd = now + playTime(i + 1);
             }
             for (Voice& voice : m_voices) {
-                if (voice.position < voice.samples->size())
+                if (frame >= voice.startFrame && voice.position < voice.samples->size())
                     sum += (*voice.samples)[voice.position++];
             }
             out[i] = static_cast<int16_t>(std::clamp<int32_t>(sum, -32768, 32767));
         }
         m_voices.remove_if(
             [](const Voice& voice) { return voice.position >= voice.samples->size(); });
+        m_pullFrame = first;
+        m_bufferFrames = count;
         m_lastPull = now;
     }
     m_played.notify_all();
 }
 
+uint64_t SdlMixer::placeNow() const
+{
+    // The buffer filled last covers [m_pullFrame, m_pullFrame + buffer) and
+    // started at m_lastPull; the next one is filled one buffer later.  A
+    // sound handed over now goes one buffer after the frame that "now" is,
+    // which is always in a buffer not yet filled.
+    const uint64_t next = m_pullFrame + m_bufferFrames;
+    if (m_lastPull == Clock::time_point{})
+        return next;
+    const auto since = Clock::now() - m_lastPull;
+    if (since > kStallTime)
+        return next; // the device is not pulling; play as soon as it does
+    const auto frames = static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(since).count() * kSampleRate / 1'000'000'000);
+    return std::max(next, m_pullFrame + frames + m_bufferFrames);
+}
+
 void SdlMixer::appendTone(std::vector<int16_t> samples)
 {
+    if (samples.empty())
+        return;
     std::lock_guard lock(m_mutex);
+    const uint64_t at = placeNow();
+    if (m_tone.empty()) {
+        m_toneStartFrame = at;
+    } else {
+        // Join on to what is still queued; fill a gap with silence.
+        const uint64_t end = m_toneStartFrame + m_tone.size();
+        if (at > end)
+            m_tone.insert(m_tone.end(), static_cast<size_t>(at - end), int16_t{0});
+    }
     m_tone.insert(m_tone.end(), samples.begin(), samples.end());
+    // A device that stopped pulling must not make the queue grow without
+    // end: keep the newest ten seconds.
+    constexpr size_t kMaxQueued = static_cast<size_t>(kSampleRate) * 10;
+    if (m_tone.size() > kMaxQueued) {
+        const size_t drop = m_tone.size() - kMaxQueued;
+        m_tone.erase(m_tone.begin(), m_tone.begin() + static_cast<ptrdiff_t>(drop));
+        m_toneStartFrame += drop;
+    }
 }
 
 void SdlMixer::waitTone(size_t left)
@@ -142,7 +184,7 @@ void SdlMixer::startVoice(std::shared_ptr<const std::vector<int16_t>> samples)
     std::lock_guard lock(m_mutex);
     if (m_voices.size() >= kMaxVoices)
         m_voices.pop_front();
-    m_voices.push_back(Voice{std::move(samples), 0});
+    m_voices.push_back(Voice{std::move(samples), 0, placeNow()});
 }
 
 void SdlMixer::waitVoices()
@@ -200,17 +242,35 @@ void SdlTonePort::out(uint16_t port, uint8_t value)
     m_pending.push_back(value >= 128 ? kAmplitude : static_cast<int16_t>(-kAmplitude));
     if (m_pending.size() >= kToneChunk) {
         // A very long beep streams: this piece plays while the next one is
-        // written, and the writer is held back to the pace of the sound.
-        m_mixer->appendTone(std::exchange(m_pending, {}));
-        m_mixer->waitTone(kToneChunk / 2);
+        // written, and the writer is held back to the pace of the sound,
+        // keeping about half a piece queued.
+        handOver();
+        std::this_thread::sleep_until(m_beepStart + playTime(m_beepSamples - kToneChunk / 2));
     }
+}
+
+void SdlTonePort::handOver()
+{
+    if (!m_inBeep) {
+        m_inBeep = true;
+        m_beepStart = SdlMixer::Clock::now();
+        m_beepSamples = 0;
+    }
+    m_beepSamples += m_pending.size();
+    m_mixer->appendTone(std::exchange(m_pending, {}));
 }
 
 void SdlTonePort::endOfBeep()
 {
     if (!m_pending.empty())
-        m_mixer->appendTone(std::exchange(m_pending, {}));
-    m_mixer->waitTone(0);
+        handOver();
+    if (!m_inBeep)
+        return;
+    m_inBeep = false;
+    // Blocks for the beep's own length, measured from its first sample:
+    // the output latency is the same for every beep, so it shifts them all
+    // alike instead of adding up from beep to beep.
+    std::this_thread::sleep_until(m_beepStart + playTime(m_beepSamples));
 }
 
 void SdlTonePort::drain()

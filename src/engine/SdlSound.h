@@ -33,12 +33,20 @@ public:
     // Name of the SDL audio driver in use ("pulseaudio", "dummy", ...).
     const std::string& driver() const { return m_driver; }
 
-    // The tone channel plays its samples one after the other.
+    using Clock = std::chrono::steady_clock;
+
+    // The tone channel.  Samples handed over at time t are placed in the
+    // output stream at the sample that t corresponds to, plus a fixed output
+    // latency of one device buffer, so that the spacing of the beeps in the
+    // sound is the spacing of the calls, not rounded to the device's buffer
+    // period.  A piece that follows on from the previous one is joined to it
+    // without a gap.
     void appendTone(std::vector<int16_t> samples);
     // Returns when no more than `left` tone samples are still waiting.
     void waitTone(size_t left);
 
-    // Starts one more sound on top of whatever plays, and returns at once.
+    // Starts one more sound on top of whatever plays, placed like the tone,
+    // and returns at once.
     void startVoice(std::shared_ptr<const std::vector<int16_t>> samples);
     // Returns when every voice has been played.
     void waitVoices();
@@ -47,11 +55,13 @@ private:
     struct Voice {
         std::shared_ptr<const std::vector<int16_t>> samples;
         size_t position = 0;
+        uint64_t startFrame = 0;
     };
-    using Clock = std::chrono::steady_clock;
 
     static void callback(void* self, uint8_t* stream, int length);
     void fill(int16_t* out, size_t count);
+    // Output frame at which a sound handed over now starts (lock held).
+    uint64_t placeNow() const;
     // Waits until done() holds.  If the device stops taking samples, gives up
     // after about the time the waiting samples take to play and calls
     // dropWaiting(), so a beep never hangs the program.
@@ -67,7 +77,10 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_played;
     std::deque<int16_t> m_tone;
+    uint64_t m_toneStartFrame = 0; // output frame of m_tone.front()
     std::list<Voice> m_voices;
+    uint64_t m_pullFrame = 0;       // first frame of the buffer filled last
+    size_t m_bufferFrames = 1024;   // frames the device asks for at a time
     Clock::time_point m_lastPull{};
     Clock::time_point m_toneEnd{}; // when the last tone sample handed over is heard
 };
@@ -88,8 +101,16 @@ public:
     static constexpr int16_t kAmplitude = 8000;
 
 private:
+    // Hands the written samples over; a beep lasts exactly its samples'
+    // playing time from its first hand-over, like the loop of port writes
+    // it stands for.
+    void handOver();
+
     std::shared_ptr<SdlMixer> m_mixer;
     std::vector<int16_t> m_pending;
+    bool m_inBeep = false;
+    SdlMixer::Clock::time_point m_beepStart{};
+    size_t m_beepSamples = 0;
 };
 
 // The square wave of a speaker beep with pitch p and duration d.

@@ -1,6 +1,6 @@
 #include "hotkeys/X11HotkeyBackend.h"
 
-#include "engine/Platform.h"
+#include "hotkeys/HotkeyBackendChooser.h"
 #include "hotkeys/VirtualKeys.h"
 
 #include <QMetaObject>
@@ -155,13 +155,12 @@ std::vector<HotkeyReceiver*> X11HotkeyBackend::takeEvents()
     return pressed;
 }
 
-std::unique_ptr<HotkeyBackend> createHotkeyBackend(Notify notify)
+std::unique_ptr<HotkeyBackend> createX11HotkeyBackend(std::string& whyNot)
 {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
-        notify("Global hotkeys are unavailable: no X11 display. "
-               "The timer still works from its window.");
-        return std::make_unique<NullHotkeyBackend>();
+        whyNot = "no X11 display";
+        return nullptr;
     }
     int xiOpcode = 0;
     int xiEvent = 0;
@@ -171,9 +170,8 @@ std::unique_ptr<HotkeyBackend> createHotkeyBackend(Notify notify)
     if (!XQueryExtension(display, "XInputExtension", &xiOpcode, &xiEvent, &xiError) ||
         XIQueryVersion(display, &major, &minor) != Success || major < 2) {
         XCloseDisplay(display);
-        notify("Global hotkeys are unavailable: the X server has no XInput2 extension. "
-               "The timer still works from its window.");
-        return std::make_unique<NullHotkeyBackend>();
+        whyNot = "the X server has no XInput2 extension";
+        return nullptr;
     }
     return std::make_unique<X11HotkeyBackend>(display, xiOpcode);
 }

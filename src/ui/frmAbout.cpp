@@ -5,6 +5,8 @@
 #include "ui/frmHelp.h"
 
 #include <QCloseEvent>
+#include <QFont>
+#include <QRect>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -23,13 +25,14 @@ double logicalDpiOf(const QWidget* widget) {
 
 } // namespace
 
-frmAbout::frmAbout(const QString& programVersion, std::function<void()> playBeep, QWidget* mainWindow)
+frmAbout::frmAbout(const QString& programVersion, std::function<void()> playBeep, QWidget* mainWindow,
+                   const QString& hotkeyInfo)
     : QWidget(nullptr, Qt::Window), Command1(new QPushButton(QStringLiteral("Close"), this)), Label6(new QLabel(this)),
       Label7(new QLabel(QStringLiteral("Email:"), this)),
       HLink1(new HyperLink(QStringLiteral("Report a problem"), sorvane::ui::problemReportUrl(), this)),
       Label8(new QLabel(QStringLiteral("Homepage: "), this)),
       HLink2(new HyperLink(QStringLiteral("Sorvane Timer README"), sorvane::ui::readmeUrl(), this)),
-      m_playBeep(std::move(playBeep)), m_mainWindow(mainWindow) {
+      m_playBeep(std::move(playBeep)), m_mainWindow(mainWindow), m_hotkeyLabel(new QLabel(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About"));
@@ -39,6 +42,7 @@ frmAbout::frmAbout(const QString& programVersion, std::function<void()> playBeep
     HLink1->setObjectName(QStringLiteral("HLink1"));
     Label8->setObjectName(QStringLiteral("Label8"));
     HLink2->setObjectName(QStringLiteral("HLink2"));
+    m_hotkeyLabel->setObjectName(QStringLiteral("hotkeyInfo"));
 
     const double dpi = logicalDpiOf(this);
     auto place = [dpi](QWidget* w, int left, int top, int width, int height) {
@@ -58,6 +62,26 @@ frmAbout::frmAbout(const QString& programVersion, std::function<void()> playBeep
     sorvane::ui::shrinkFontToFit(Label8, Label8->text());
     sorvane::ui::shrinkFontToFit(HLink1, HLink1->caption());
     sorvane::ui::shrinkFontToFit(HLink2, HLink2->caption());
+
+    // The hotkey line, when there is one, goes below everything else in a
+    // strip that makes the window that much taller; a long backend name
+    // wraps onto a second line.
+    m_hotkeyLabel->setTextFormat(Qt::PlainText);
+    m_hotkeyLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_hotkeyLabel->setWordWrap(true);
+    if (hotkeyInfo.isEmpty()) {
+        m_hotkeyLabel->hide();
+    } else {
+        QFont small = m_hotkeyLabel->font();
+        if (small.pointSizeF() > 0)
+            small.setPointSizeF(small.pointSizeF() * 0.85);
+        m_hotkeyLabel->setFont(small);
+        m_hotkeyLabel->setText(QStringLiteral("Global hotkeys: ") + hotkeyInfo);
+        const QRect strip = sorvane::ui::twipsRect(120, 1995, 4260, 0, dpi);
+        const int height = m_hotkeyLabel->heightForWidth(strip.width());
+        m_hotkeyLabel->setGeometry(strip.x(), strip.y(), strip.width(), height);
+        setFixedSize(width(), strip.y() + height + sorvane::ui::twipsToPixels(120, dpi));
+    }
 
     setTabOrder(Command1, HLink1);
     setTabOrder(HLink1, HLink2);

@@ -694,7 +694,8 @@ bool frmSorvaneTimer::eventFilter(QObject* watched, QEvent* event) {
 void frmSorvaneTimer::Command3_Click() {
     PlayBeep();
     hide();
-    auto* about = new frmAbout(ProgramVersion, [this] { PlayBeep(); }, this);
+    auto* about = new frmAbout(ProgramVersion, [this] { PlayBeep(); }, this,
+                               QString::fromStdString(m_services.hotkeys.name()));
     about->show();
 }
 

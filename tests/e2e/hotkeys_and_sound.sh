@@ -33,7 +33,7 @@ fail() {
 for n in $(seq 91 160); do
     if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then D=$n; break; fi
 done
-Xvfb ":$D" -nolisten tcp -screen 0 800x600x24 >/dev/null 2>&1 &
+Xvfb ":$D" -nolisten tcp -noreset -screen 0 800x600x24 >/dev/null 2>&1 &
 XPID=$!
 for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$D" ] && break; sleep 0.05; done
 export DISPLAY=":$D"

@@ -107,6 +107,8 @@ private slots:
     void aboutClose_data();
     void aboutClose();
     void aboutLinks();
+    void aboutHotkeyInfo_data();
+    void aboutHotkeyInfo();
     void hyperLinkOpensItsTarget();
 };
 
@@ -257,6 +259,56 @@ void HelpAboutQtTest::aboutLinks() {
     QWidget mainWindow;
     frmAbout about(kVersion, [] {}, &mainWindow);
     checkLinkTargets(&about);
+}
+
+void HelpAboutQtTest::aboutHotkeyInfo_data() {
+    QTest::addColumn<QString>("info");
+    QTest::newRow("X11") << QStringLiteral("X11 (XInput2 raw keys)");
+    QTest::newRow("portal") << QStringLiteral("Desktop portal (Start: Ctrl+Alt+F7, Restart: Ctrl+Alt+A, Stop: "
+                                              "Ctrl+Alt+F8)");
+}
+
+// The backend's name is shown in a line of its own below the other
+// controls, which stay where they are; closing works as before.
+void HelpAboutQtTest::aboutHotkeyInfo() {
+    QFETCH(QString, info);
+    QWidget mainWindow;
+    frmAbout plain(kVersion, [] {}, &mainWindow);
+    QVERIFY(plain.hotkeyLabel());
+    QVERIFY(plain.hotkeyLabel()->isHidden());
+
+    int beeps = 0;
+    QPointer<frmAbout> about = new frmAbout(kVersion, [&] { ++beeps; }, &mainWindow, info);
+    QCOMPARE(about->findChild<QLabel*>(QStringLiteral("hotkeyInfo")), about->hotkeyLabel());
+    QCOMPARE(about->hotkeyLabel()->text(), QStringLiteral("Global hotkeys: ") + info);
+    QVERIFY(!about->hotkeyLabel()->isHidden());
+    // Wrapped where the name is long, the whole text is inside the label.
+    QLabel* line = about->hotkeyLabel();
+    const QRect needed = QFontMetrics(line->font())
+                             .boundingRect(line->contentsRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                                           line->text());
+    QVERIFY(line->contentsRect().contains(needed));
+    QVERIFY(line->font().pointSizeF() >= 6.0);
+    QVERIFY(about->rect().contains(about->hotkeyLabel()->geometry()));
+    QCOMPARE(about->width(), plain.width());
+    QVERIFY(about->height() > plain.height());
+
+    const QList<QWidget*> before = {plain.Command1, plain.Label6, plain.Label7, plain.HLink1, plain.Label8, plain.HLink2};
+    const QList<QWidget*> after = {about->Command1, about->Label6, about->Label7,
+                                   about->HLink1,   about->Label8, about->HLink2};
+    for (int i = 0; i < before.size(); ++i) {
+        QCOMPARE(after[i]->geometry(), before[i]->geometry());
+        QVERIFY2(!after[i]->geometry().intersects(about->hotkeyLabel()->geometry()),
+                 qPrintable(after[i]->objectName()));
+    }
+    QCOMPARE(about->label6Text(), plain.label6Text());
+
+    about->show();
+    closeWindow(about, CloseBy::Button);
+    QCOMPARE(beeps, 1);
+    QVERIFY(mainWindow.isVisible());
+    processDeferredDeletes();
+    QVERIFY(about.isNull());
 }
 
 void HelpAboutQtTest::hyperLinkOpensItsTarget() {

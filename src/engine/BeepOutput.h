@@ -7,6 +7,8 @@
 namespace sorvane {
 
 inline constexpr uint16_t kSpeakerPort = 97;
+// The longest speaker beep, in port writes: ten seconds of output samples.
+inline constexpr int32_t kMaxBeepWrites = 480000;
 
 // Byte-wide output port.  A tone backend turns the stream of writes into
 // sound, one write per output sample.
@@ -57,7 +59,8 @@ public:
 
     // One beep: one play request when midi is true, otherwise beepDuration
     // periods of beepPitch writes of 255 then beepPitch writes of 0 to the
-    // speaker port.  A pitch or duration of 0 or less is silent.
+    // speaker port.  A pitch or duration of 0 or less is silent; a beep
+    // longer than kMaxBeepWrites is cut to the whole periods that fit.
     void playBeep(bool midi);
 
     // Waits until every sound already started has been heard.

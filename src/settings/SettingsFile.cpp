@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
+#include <dirent.h>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -66,6 +68,28 @@ std::string folderOf(const std::string& path) {
     if (slash == 0)
         return "/";
     return path.substr(0, slash);
+}
+
+constexpr char kTempPrefix[] = ".sorvane-save-";
+
+// A save that was killed half-way leaves its temporary file behind (the old
+// settings file is whole).  Such files are removed at the next save once
+// they are a minute old, so that a save under way in another instance is
+// never touched.
+void removeStaleTemporaries(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strncmp(entry->d_name, kTempPrefix, sizeof kTempPrefix - 1) != 0)
+            continue;
+        const std::string path = folder + "/" + entry->d_name;
+        struct stat st{};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime > 60)
+            ::unlink(path.c_str());
+    }
+    ::closedir(dir);
 }
 
 } // namespace
@@ -159,7 +183,7 @@ FileResult saveSettingsFile(const std::string& path, const std::string& text) {
         return r;
     }
 
-    std::string temp = folderOf(target) + "/.sorvane-save-XXXXXX";
+    std::string temp = folderOf(target) + "/" + kTempPrefix + "XXXXXX";
     Fd fd(::mkstemp(temp.data()));
     if (fd.get() < 0)
         return failure("Cannot save settings file", path, errno);
@@ -199,6 +223,7 @@ FileResult saveSettingsFile(const std::string& path, const std::string& text) {
     Fd dir(::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0)
         ::fsync(dir.get());
+    removeStaleTemporaries(folderOf(target));
     FileResult ok;
     ok.ok = true;
     return ok;

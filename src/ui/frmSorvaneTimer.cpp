@@ -485,25 +485,17 @@ void frmSorvaneTimer::LoadSettings() {
 
     const ProbeResult probe = probeSettingsFile(settingsPath());
     if (!probe.ok) {
-        // Nothing could be read or created: the settings in use stay.
+        // Nothing could be read or created: the settings in use stay.  At
+        // start-up there are none yet, so the defaults are used (and not
+        // saved anywhere).
         notify(fromStd(probe.error) + QStringLiteral(". The settings in use were kept."));
+        if (!m_loadedOnce) {
+            setDefaults();
+            BuildBeepSchedule();
+        }
     } else if (probe.isEmpty) {
         if (Text8->toPlainText().isEmpty()) {
-            hotkeys[0].keyCode = 118;
-            hotkeys[1].keyCode = 65;
-            hotkeys[2].keyCode = 119;
-            assign(Text4, QStringLiteral("100"));
-            assign(Text5, QStringLiteral("25"));
-            assign(Text6, QStringLiteral("19"));
-            assign(Text7, QStringLiteral("5"));
-            Check1->setValue(0);
-            assign(TxtCycleTime, fromStd(textFromDouble(60)));
-            OptCycleUnitsSec->setChecked(true);
-            ChkWarn->setValue(1);
-            assign(TxtCycleWarnTime, fromStd(textFromDouble(10)));
-            ChkFinalCount->setValue(1);
-            assign(TxtFinalCountTime, fromStd(textFromDouble(5)));
-            assign(TxtFinalCountBps, fromStd(textFromDouble(1)));
+            setDefaults();
             BuildBeepSchedule();
         }
         SaveSettings();
@@ -511,8 +503,16 @@ void frmSorvaneTimer::LoadSettings() {
         const ReadResult file = readSettingsFile(settingsPath());
         if (!file.ok) {
             notify(fromStd(file.error) + QStringLiteral(". The settings in use were kept."));
+            if (!m_loadedOnce) {
+                setDefaults();
+                BuildBeepSchedule();
+            }
         } else {
             const SettingsRead read = readSettingsText(file.data);
+            // A file that ends early keeps the settings in use for what it
+            // lacks; at start-up those are the defaults.
+            if (!m_loadedOnce && read.recordsRead() < read.records.size())
+                setDefaults();
             const auto& r = read.records;
             auto keyCode = [](float v) { return toInt16(v); };
             auto boxText = [](float v) { return fromStd(textFromSingle(v)); };
@@ -569,6 +569,7 @@ void frmSorvaneTimer::LoadSettings() {
     state.repeatCount = toInt16(valueOf(Text6));
     assign(Text9, IniFileName);
     OptcycleUnitsMin->setChecked(!OptCycleUnitsSec->isChecked());
+    m_loadedOnce = true;
     if (valueOf(Text4) == 0) {
         Check2->setValue(1);
         assign(Text4, QStringLiteral("midi"));
@@ -584,6 +585,24 @@ void frmSorvaneTimer::LoadSettings() {
         Text4->setEnabled(true);
         Text5->setEnabled(true);
     }
+}
+
+void frmSorvaneTimer::setDefaults() {
+    hotkeys[0].keyCode = 118;
+    hotkeys[1].keyCode = 65;
+    hotkeys[2].keyCode = 119;
+    assign(Text4, QStringLiteral("100"));
+    assign(Text5, QStringLiteral("25"));
+    assign(Text6, QStringLiteral("19"));
+    assign(Text7, QStringLiteral("5"));
+    Check1->setValue(0);
+    assign(TxtCycleTime, fromStd(textFromDouble(60)));
+    OptCycleUnitsSec->setChecked(true);
+    ChkWarn->setValue(1);
+    assign(TxtCycleWarnTime, fromStd(textFromDouble(10)));
+    ChkFinalCount->setValue(1);
+    assign(TxtFinalCountTime, fromStd(textFromDouble(5)));
+    assign(TxtFinalCountBps, fromStd(textFromDouble(1)));
 }
 
 // ------------------------------------------------------ file selection

@@ -155,6 +155,8 @@ private:
     void connectHandlers();
     void applyLayout();
     void fitCaptions();
+    // The default settings, put into the window's controls.
+    void setDefaults();
     QLineEdit* keyBox(int box) const;
     HotkeyReceiver& receiver(int box);
     void notify(const QString& message);

@@ -170,6 +170,19 @@ TEST_F(BeepOutputTest, LargestDurationEnds) {
     EXPECT_EQ(port.runs.back(), (std::pair<uint8_t, uint64_t>{0, 1}));
 }
 
+// Both at the limit would be hours of tone: the beep keeps whole periods
+// up to the longest beep.
+TEST_F(BeepOutputTest, HugeBeepIsCutToWholePeriods) {
+    port.keepValues = false;
+    beep.beepPitch = 32767;
+    beep.beepDuration = 32767;
+    beep.playBeep(false);
+    const uint64_t periods = kMaxBeepWrites / (2 * 32767);
+    EXPECT_EQ(port.writes, periods * 2 * 32767);
+    ASSERT_EQ(port.runs.size(), periods * 2);
+    EXPECT_EQ(port.runs.back(), (std::pair<uint8_t, uint64_t>{0, 32767}));
+}
+
 TEST_F(BeepOutputTest, MidiPlayerIsTheOneGiven) {
     EXPECT_EQ(&beep.midiPlayer(), &midi);
 }

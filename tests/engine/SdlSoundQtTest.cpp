@@ -39,7 +39,8 @@ std::vector<int16_t> readSamples(const QString& path)
         return {};
     const QByteArray bytes = file.readAll();
     std::vector<int16_t> samples(static_cast<size_t>(bytes.size()) / sizeof(int16_t));
-    std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(int16_t));
+    if (!samples.empty())
+        std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(int16_t));
     return samples;
 }
 

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -171,6 +172,20 @@ TEST_F(SettingsFileTest, RepeatedSavesLeaveOneFile) {
         ASSERT_EQ(readBytes(p), text);
     }
     EXPECT_EQ(entries(), std::set<std::string>{"r.ini"});
+}
+
+// A save killed half-way leaves its temporary file; the next save removes
+// it once it is old, and leaves a fresh one (another save under way) alone.
+TEST_F(SettingsFileTest, SaveRemovesStaleTemporaries) {
+    const std::string stale = path(".sorvane-save-AbC123");
+    const std::string fresh = path(".sorvane-save-XyZ789");
+    writeBytes(stale, "half");
+    writeBytes(fresh, "half");
+    writeBytes(path(".sorvane-other"), "kept");
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+    fs::last_write_time(stale, old);
+    ASSERT_TRUE(saveSettingsFile(path("a.ini"), kText).ok);
+    EXPECT_EQ(entries(), (std::set<std::string>{"a.ini", ".sorvane-save-XyZ789", ".sorvane-other"}));
 }
 
 TEST_F(SettingsFileTest, SaveFailsWhenTheFolderIsMissing) {

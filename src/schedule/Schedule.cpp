@@ -71,10 +71,12 @@ void generate(const ScheduleParams& p, TableWriter& out) {
 
 } // namespace
 
-std::size_t buildSchedule(const ScheduleParams& params, BeepTable& table) {
+std::size_t buildSchedule(const ScheduleParams& params, BeepTable& table, bool* cut) {
     TableWriter out(&table);
     generate(params, out);
     out.close();
+    if (cut)
+        *cut = out.cut();
     return out.count();
 }
 

@@ -23,7 +23,8 @@ struct ScheduleParams {
 // number of moments written.  A schedule that needs more than 255 moments is
 // cut after 255; sets that would never end (an interval of 0 or less) stop
 // there too.  A countdown gap of 0 gives a single countdown beep at C.
-std::size_t buildSchedule(const ScheduleParams& params, BeepTable& table);
+// When cut is given, it tells whether the schedule was cut.
+std::size_t buildSchedule(const ScheduleParams& params, BeepTable& table, bool* cut = nullptr);
 
 // True when the parameters would need more moments than the table holds.
 bool scheduleWasCut(const ScheduleParams& params);

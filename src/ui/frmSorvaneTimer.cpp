@@ -392,8 +392,9 @@ void frmSorvaneTimer::BuildBeepSchedule() {
     p.finalCount = ChkFinalCount->value() == 1;
     p.finalCountTime = valueOf(TxtFinalCountTime);
     p.finalCountGap = valueOf(TxtFinalCountBps);
-    buildSchedule(p, state.beepTimes);
-    if (scheduleWasCut(p))
+    bool cut = false;
+    buildSchedule(p, state.beepTimes, &cut);
+    if (cut)
         notify(QStringLiteral("The beep cycle needs more than %1 beeps; only the first %1 are used.")
                    .arg(kMaxBeepMoments));
     ShowBeepList();

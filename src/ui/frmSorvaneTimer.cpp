@@ -484,16 +484,20 @@ void frmSorvaneTimer::LoadSettings() {
     setWindowTitle(QStringLiteral("Sorvane Timer ") + ProgramVersion);
     IniFileName = fromStd(completeSettingsName(toStd(IniFileName)));
 
-    const ProbeResult probe = probeSettingsFile(settingsPath());
-    if (!probe.ok) {
-        // Nothing could be read or created: the settings in use stay.  At
-        // start-up there are none yet, so the defaults are used (and not
-        // saved anywhere).
-        notify(fromStd(probe.error) + QStringLiteral(". The settings in use were kept."));
+    // Nothing could be read or created: the settings in use stay.  At
+    // start-up there are none yet, so the defaults are used (and not saved
+    // anywhere).
+    auto cannotLoad = [this](const std::string& error) {
+        notify(fromStd(error) + QStringLiteral(". The settings in use were kept."));
         if (!m_loadedOnce) {
             setDefaults();
             BuildBeepSchedule();
         }
+    };
+
+    const ProbeResult probe = probeSettingsFile(settingsPath());
+    if (!probe.ok) {
+        cannotLoad(probe.error);
     } else if (probe.isEmpty) {
         if (Text8->toPlainText().isEmpty()) {
             setDefaults();
@@ -503,11 +507,7 @@ void frmSorvaneTimer::LoadSettings() {
     } else {
         const ReadResult file = readSettingsFile(settingsPath());
         if (!file.ok) {
-            notify(fromStd(file.error) + QStringLiteral(". The settings in use were kept."));
-            if (!m_loadedOnce) {
-                setDefaults();
-                BuildBeepSchedule();
-            }
+            cannotLoad(file.error);
         } else {
             const SettingsRead read = readSettingsText(file.data);
             // A file that ends early keeps the settings in use for what it
@@ -527,12 +527,7 @@ void frmSorvaneTimer::LoadSettings() {
             if (r[6]) assign(Text7, boxText(*r[6]));
             if (r[7]) Check1->setValue(checkState(*r[7]));
             if (r[8]) assign(TxtCycleTime, boxText(*r[8]));
-            if (r[9]) {
-                if (*r[9] != 0.0f)
-                    OptCycleUnitsSec->setChecked(true);
-                else
-                    OptCycleUnitsSec->setChecked(false);
-            }
+            if (r[9]) OptCycleUnitsSec->setChecked(*r[9] != 0.0f);
             if (r[10]) ChkWarn->setValue(checkState(*r[10]));
             if (r[11]) assign(TxtCycleWarnTime, boxText(*r[11]));
             if (r[12]) ChkFinalCount->setValue(checkState(*r[12]));
@@ -570,7 +565,6 @@ void frmSorvaneTimer::LoadSettings() {
     state.repeatCount = toInt16(valueOf(Text6));
     assign(Text9, IniFileName);
     OptcycleUnitsMin->setChecked(!OptCycleUnitsSec->isChecked());
-    m_loadedOnce = true;
     if (valueOf(Text4) == 0) {
         Check2->setValue(1);
         assign(Text4, QStringLiteral("midi"));
@@ -586,6 +580,7 @@ void frmSorvaneTimer::LoadSettings() {
         Text4->setEnabled(true);
         Text5->setEnabled(true);
     }
+    m_loadedOnce = true;
 }
 
 void frmSorvaneTimer::setDefaults() {

@@ -51,7 +51,6 @@ frmSorvaneTimer::frmSorvaneTimer(TimerServices services, QWidget* parent)
     m_services.hotkeys.attach(HotKeyCoReceiver1);
     m_services.hotkeys.attach(HotKeyCoReceiver2);
     m_services.hotkeys.attach(HotKeyCoReceiver3);
-    setToolTip(QString());
 }
 
 frmSorvaneTimer::~frmSorvaneTimer() = default;

@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev fonts-dejavu-core
   libx11-dev libxi-dev
   libsdl2-dev libfluidsynth-dev timgm6mb-soundfont
   libgtest-dev

@@ -9,22 +9,19 @@
 
 namespace {
 
-void put16(std::vector<uint8_t>& out, uint32_t value)
-{
+void put16(std::vector<uint8_t>& out, uint32_t value) {
     out.push_back(static_cast<uint8_t>(value >> 8));
     out.push_back(static_cast<uint8_t>(value));
 }
 
-void put32(std::vector<uint8_t>& out, uint32_t value)
-{
+void put32(std::vector<uint8_t>& out, uint32_t value) {
     put16(out, value >> 16);
     put16(out, value & 0xffff);
 }
 
 // Delta times are variable-length numbers: 7 bits a byte, high bit set on
 // every byte but the last.
-void putDelta(std::vector<uint8_t>& out, uint32_t ticks)
-{
+void putDelta(std::vector<uint8_t>& out, uint32_t ticks) {
     uint8_t bytes[5];
     int count = 0;
     do {
@@ -38,15 +35,14 @@ void putDelta(std::vector<uint8_t>& out, uint32_t ticks)
 
 constexpr uint16_t kTicksPerQuarter = 480;
 constexpr uint32_t kMicrosecondsPerQuarter = 500000; // 120 beats a minute
-constexpr uint8_t kGlockenspiel = 9;                  // General MIDI program 10, counted from 0
-constexpr uint8_t kNote = 84;                         // C6
+constexpr uint8_t kGlockenspiel = 9;                 // General MIDI program 10, counted from 0
+constexpr uint8_t kNote = 84;                        // C6
 constexpr uint8_t kVelocity = 110;
-constexpr uint32_t kNoteTicks = 144;                  // 150 ms at this tempo
+constexpr uint32_t kNoteTicks = 144; // 150 ms at this tempo
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUTPUT.mid\n", argc > 0 ? argv[0] : "make-beep-mid");
         return 2;

@@ -60,9 +60,9 @@ int main(int argc, char* argv[]) {
         fail(QStringLiteral("cannot reach the session bus: %1").arg(bus.lastError().message()));
         return 1;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QLatin1String(sorvane::dbus::kServiceName), QLatin1String(sorvane::dbus::kObjectPath),
-        QLatin1String(sorvane::dbus::kInterfaceName), method);
+    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(sorvane::dbus::kServiceName),
+                                                       QLatin1String(sorvane::dbus::kObjectPath),
+                                                       QLatin1String(sorvane::dbus::kInterfaceName), method);
     // Never start a service for this: only a timer that is already open counts.
     call.setAutoStartService(false);
     const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);

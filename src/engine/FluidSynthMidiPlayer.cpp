@@ -24,8 +24,7 @@ constexpr float kSilentLevel = 1.0f / 32768.0f;
 constexpr int kFallbackPitch = 100;
 constexpr int kFallbackDuration = 25;
 
-bool readFile(const std::string& path, std::vector<char>& bytes)
-{
+bool readFile(const std::string& path, std::vector<char>& bytes) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
@@ -40,8 +39,7 @@ struct FluidSynthMidiPlayer::Synth {
     fluid_synth_t* synth = nullptr;
     bool fontLoaded = false;
 
-    ~Synth()
-    {
+    ~Synth() {
         if (synth != nullptr)
             delete_fluid_synth(synth);
         if (settings != nullptr)
@@ -52,9 +50,8 @@ struct FluidSynthMidiPlayer::Synth {
 FluidSynthMidiPlayer::FluidSynthMidiPlayer(std::shared_ptr<SdlMixer> mixer, Notify notify,
                                            std::string soundFont)
     : m_mixer(std::move(mixer)), m_notify(std::move(notify)), m_soundFont(std::move(soundFont)),
-      m_fallback(std::make_shared<const std::vector<int16_t>>(
-          squareWave(kFallbackPitch, kFallbackDuration)))
-{
+      m_fallback(
+          std::make_shared<const std::vector<int16_t>>(squareWave(kFallbackPitch, kFallbackDuration))) {
     // FluidSynth chats about what it loads; only its warnings and errors
     // stay on stderr.
     fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
@@ -63,19 +60,16 @@ FluidSynthMidiPlayer::FluidSynthMidiPlayer(std::shared_ptr<SdlMixer> mixer, Noti
 
 FluidSynthMidiPlayer::~FluidSynthMidiPlayer() = default;
 
-void FluidSynthMidiPlayer::setFileName(const std::string& path)
-{
+void FluidSynthMidiPlayer::setFileName(const std::string& path) {
     m_fileName = path;
     render();
 }
 
-double FluidSynthMidiPlayer::renderedSeconds() const
-{
+double FluidSynthMidiPlayer::renderedSeconds() const {
     return m_pcm ? static_cast<double>(m_pcm->size()) / kSampleRate : 0.0;
 }
 
-void FluidSynthMidiPlayer::render()
-{
+void FluidSynthMidiPlayer::render() {
     m_pcm.reset();
     m_problem.clear();
 
@@ -175,8 +169,7 @@ void FluidSynthMidiPlayer::render()
     m_pcm = std::move(pcm);
 }
 
-void FluidSynthMidiPlayer::play()
-{
+void FluidSynthMidiPlayer::play() {
     if (m_pcm) {
         m_mixer->startVoice(m_pcm);
         return;
@@ -188,8 +181,7 @@ void FluidSynthMidiPlayer::play()
     m_mixer->startVoice(m_fallback);
 }
 
-void FluidSynthMidiPlayer::drain()
-{
+void FluidSynthMidiPlayer::drain() {
     m_mixer->waitVoices();
 }
 

@@ -3,8 +3,7 @@
 
 namespace sorvane {
 
-SoundDevices createSoundDevices(Notify notify)
-{
+SoundDevices createSoundDevices(Notify notify) {
     notify("Beeps are silent: this build has no sound support.");
     SoundDevices devices;
     devices.port = std::make_unique<NullPortOutput>();

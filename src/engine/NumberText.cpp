@@ -11,7 +11,9 @@ namespace sorvane {
 
 namespace {
 
-bool isSkipped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool isSkipped(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
 // Cursor over the text that steps over blanks, tabs and line feeds.
 class Reader {
@@ -29,7 +31,9 @@ private:
     std::size_t m_pos = 0;
 };
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 double radixNumber(Reader& in, int radix) {
     double value = 0;
@@ -162,7 +166,8 @@ template <typename T> std::string formatNumber(T value, int significant, bool le
         return out + '0';
 
     char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, significant - 1);
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, significant - 1);
     const std::string sci(buf, res.ptr);
     const auto ePos = sci.find('e');
     std::string mantissa = sci.substr(0, ePos);
@@ -205,10 +210,18 @@ template <typename T> std::string formatNumber(T value, int significant, bool le
 
 } // namespace
 
-std::string textFromSingle(float value) { return formatNumber(value, 7, true); }
-std::string textFromDouble(double value) { return formatNumber(value, 15, true); }
-std::string bareTextFromSingle(float value) { return formatNumber(value, 7, false); }
-std::string bareTextFromDouble(double value) { return formatNumber(value, 15, false); }
+std::string textFromSingle(float value) {
+    return formatNumber(value, 7, true);
+}
+std::string textFromDouble(double value) {
+    return formatNumber(value, 15, true);
+}
+std::string bareTextFromSingle(float value) {
+    return formatNumber(value, 7, false);
+}
+std::string bareTextFromDouble(double value) {
+    return formatNumber(value, 15, false);
+}
 
 double roundHalfEven(double value) {
     if (!std::isfinite(value))
@@ -235,8 +248,12 @@ template <typename I> I toInteger(double value) {
 }
 } // namespace
 
-int16_t toInt16(double value) { return toInteger<int16_t>(value); }
-int32_t toInt32(double value) { return toInteger<int32_t>(value); }
+int16_t toInt16(double value) {
+    return toInteger<int16_t>(value);
+}
+int32_t toInt32(double value) {
+    return toInteger<int32_t>(value);
+}
 
 float toSingle(double value) {
     if (std::isnan(value))

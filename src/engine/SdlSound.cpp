@@ -19,15 +19,13 @@ constexpr size_t kMaxVoices = 16;
 // Long speaker beeps are handed over in pieces of this many samples.
 constexpr size_t kToneChunk = kSampleRate / 2;
 
-std::chrono::nanoseconds playTime(size_t samples)
-{
+std::chrono::nanoseconds playTime(size_t samples) {
     return std::chrono::nanoseconds(static_cast<int64_t>(samples) * 1'000'000'000 / kSampleRate);
 }
 
 } // namespace
 
-SdlMixer::SdlMixer()
-{
+SdlMixer::SdlMixer() {
     // The program handles its own signals; SDL must not take SIGINT/SIGTERM.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 
@@ -69,8 +67,7 @@ SdlMixer::SdlMixer()
         SDL_PauseAudioDevice(m_device, 0);
 }
 
-SdlMixer::~SdlMixer()
-{
+SdlMixer::~SdlMixer() {
     if (m_device != 0)
         SDL_CloseAudioDevice(m_device);
     if (m_subsystemStarted)
@@ -79,14 +76,12 @@ SdlMixer::~SdlMixer()
         SDL_AudioQuit();
 }
 
-void SdlMixer::callback(void* self, uint8_t* stream, int length)
-{
+void SdlMixer::callback(void* self, uint8_t* stream, int length) {
     static_cast<SdlMixer*>(self)->fill(reinterpret_cast<int16_t*>(stream),
                                        static_cast<size_t>(length) / sizeof(int16_t));
 }
 
-void SdlMixer::fill(int16_t* out, size_t count)
-{
+void SdlMixer::fill(int16_t* out, size_t count) {
     {
         std::lock_guard lock(m_mutex);
         const Clock::time_point now = Clock::now();
@@ -110,8 +105,7 @@ void SdlMixer::fill(int16_t* out, size_t count)
             }
             out[i] = static_cast<int16_t>(std::clamp<int32_t>(sum, -32768, 32767));
         }
-        m_voices.remove_if(
-            [](const Voice& voice) { return voice.position >= voice.samples->size(); });
+        m_voices.remove_if([](const Voice& voice) { return voice.position >= voice.samples->size(); });
         m_pullFrame = first;
         m_bufferFrames = count;
         m_lastPull = now;
@@ -119,8 +113,7 @@ void SdlMixer::fill(int16_t* out, size_t count)
     m_played.notify_all();
 }
 
-uint64_t SdlMixer::placeNow() const
-{
+uint64_t SdlMixer::placeNow() const {
     // The buffer filled last covers [m_pullFrame, m_pullFrame + buffer) and
     // started at m_lastPull; the next one is filled one buffer later.  A
     // sound handed over now goes one buffer after the frame that "now" is,
@@ -136,8 +129,7 @@ uint64_t SdlMixer::placeNow() const
     return std::max(next, m_pullFrame + frames + m_bufferFrames);
 }
 
-void SdlMixer::appendTone(std::vector<int16_t> samples)
-{
+void SdlMixer::appendTone(std::vector<int16_t> samples) {
     if (samples.empty())
         return;
     std::lock_guard lock(m_mutex);
@@ -161,8 +153,7 @@ void SdlMixer::appendTone(std::vector<int16_t> samples)
     }
 }
 
-void SdlMixer::waitTone(size_t left)
-{
+void SdlMixer::waitTone(size_t left) {
     std::unique_lock lock(m_mutex);
     waitUntil(
         lock, [&] { return m_tone.size() <= left; },
@@ -177,8 +168,7 @@ void SdlMixer::waitTone(size_t left)
     }
 }
 
-void SdlMixer::startVoice(std::shared_ptr<const std::vector<int16_t>> samples)
-{
+void SdlMixer::startVoice(std::shared_ptr<const std::vector<int16_t>> samples) {
     if (!samples || samples->empty())
         return;
     std::lock_guard lock(m_mutex);
@@ -187,8 +177,7 @@ void SdlMixer::startVoice(std::shared_ptr<const std::vector<int16_t>> samples)
     m_voices.push_back(Voice{std::move(samples), 0, placeNow()});
 }
 
-void SdlMixer::waitVoices()
-{
+void SdlMixer::waitVoices() {
     std::unique_lock lock(m_mutex);
     const auto longest = [&] {
         size_t most = 0;
@@ -196,13 +185,13 @@ void SdlMixer::waitVoices()
             most = std::max(most, voice.samples->size() - voice.position);
         return most;
     };
-    waitUntil(lock, [&] { return m_voices.empty(); }, longest, [&] { m_voices.clear(); });
+    waitUntil(
+        lock, [&] { return m_voices.empty(); }, longest, [&] { m_voices.clear(); });
 }
 
 void SdlMixer::waitUntil(std::unique_lock<std::mutex>& lock, const std::function<bool()>& done,
                          const std::function<size_t()>& samplesWaiting,
-                         const std::function<void()>& dropWaiting)
-{
+                         const std::function<void()>& dropWaiting) {
     // Without a device nothing takes the samples: wait for as long as they
     // would play, then let them go.
     const std::chrono::nanoseconds slack = m_device != 0 ? kStallTime : std::chrono::nanoseconds(0);
@@ -220,8 +209,7 @@ void SdlMixer::waitUntil(std::unique_lock<std::mutex>& lock, const std::function
     }
 }
 
-std::vector<int16_t> squareWave(int pitch, int duration)
-{
+std::vector<int16_t> squareWave(int pitch, int duration) {
     std::vector<int16_t> samples;
     if (pitch <= 0 || duration <= 0)
         return samples;
@@ -235,8 +223,7 @@ std::vector<int16_t> squareWave(int pitch, int duration)
 
 SdlTonePort::SdlTonePort(std::shared_ptr<SdlMixer> mixer) : m_mixer(std::move(mixer)) {}
 
-void SdlTonePort::out(uint16_t port, uint8_t value)
-{
+void SdlTonePort::out(uint16_t port, uint8_t value) {
     if (port != kSpeakerPort)
         return;
     m_pending.push_back(value >= 128 ? kAmplitude : static_cast<int16_t>(-kAmplitude));
@@ -249,8 +236,7 @@ void SdlTonePort::out(uint16_t port, uint8_t value)
     }
 }
 
-void SdlTonePort::handOver()
-{
+void SdlTonePort::handOver() {
     if (!m_inBeep) {
         m_inBeep = true;
         m_beepStart = SdlMixer::Clock::now();
@@ -260,8 +246,7 @@ void SdlTonePort::handOver()
     m_mixer->appendTone(std::exchange(m_pending, {}));
 }
 
-void SdlTonePort::endOfBeep()
-{
+void SdlTonePort::endOfBeep() {
     if (!m_pending.empty())
         handOver();
     if (!m_inBeep)
@@ -273,13 +258,11 @@ void SdlTonePort::endOfBeep()
     std::this_thread::sleep_until(m_beepStart + playTime(m_beepSamples));
 }
 
-void SdlTonePort::drain()
-{
+void SdlTonePort::drain() {
     m_mixer->waitTone(0);
 }
 
-SoundDevices createSoundDevices(Notify notify)
-{
+SoundDevices createSoundDevices(Notify notify) {
     auto mixer = std::make_shared<SdlMixer>();
     if (!mixer->failure().empty())
         notify(mixer->failure());

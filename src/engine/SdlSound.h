@@ -66,8 +66,7 @@ private:
     // after about the time the waiting samples take to play and calls
     // dropWaiting(), so a beep never hangs the program.
     void waitUntil(std::unique_lock<std::mutex>& lock, const std::function<bool()>& done,
-                   const std::function<size_t()>& samplesWaiting,
-                   const std::function<void()>& dropWaiting);
+                   const std::function<size_t()>& samplesWaiting, const std::function<void()>& dropWaiting);
 
     uint32_t m_device = 0;
     bool m_subsystemStarted = false;
@@ -79,8 +78,8 @@ private:
     std::deque<int16_t> m_tone;
     uint64_t m_toneStartFrame = 0; // output frame of m_tone.front()
     std::list<Voice> m_voices;
-    uint64_t m_pullFrame = 0;       // first frame of the buffer filled last
-    size_t m_bufferFrames = 1024;   // frames the device asks for at a time
+    uint64_t m_pullFrame = 0;     // first frame of the buffer filled last
+    size_t m_bufferFrames = 1024; // frames the device asks for at a time
     Clock::time_point m_lastPull{};
     Clock::time_point m_toneEnd{}; // when the last tone sample handed over is heard
 };

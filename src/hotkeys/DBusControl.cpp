@@ -36,10 +36,9 @@ QString DBusControl::publish() {
     if (!busInterface)
         return QStringLiteral("the session bus does not answer, outside control is off");
     // Another instance holding the name keeps it: no queueing, no takeover.
-    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
-        busInterface->registerService(QLatin1String(dbus::kServiceName),
-                                      QDBusConnectionInterface::DontQueueService,
-                                      QDBusConnectionInterface::DontAllowReplacement);
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = busInterface->registerService(
+        QLatin1String(dbus::kServiceName), QDBusConnectionInterface::DontQueueService,
+        QDBusConnectionInterface::DontAllowReplacement);
     if (!reply.isValid())
         return QStringLiteral("cannot claim %1 on the session bus: %2")
             .arg(QLatin1String(dbus::kServiceName), reply.error().message());
@@ -54,15 +53,22 @@ QString DBusControl::publish() {
     return QString();
 }
 
-void DBusControl::Start() { queuePress(m_start); }
-void DBusControl::Restart() { queuePress(m_restart); }
-void DBusControl::Stop() { queuePress(m_stop); }
+void DBusControl::Start() {
+    queuePress(m_start);
+}
+void DBusControl::Restart() {
+    queuePress(m_restart);
+}
+void DBusControl::Stop() {
+    queuePress(m_stop);
+}
 
 void DBusControl::queuePress(HotkeyReceiver& receiver) {
     // The press runs on a later turn of the event loop, after the reply has
     // gone out.  The enabled switch is honoured then, as for a key press.
     HotkeyReceiver* target = &receiver;
-    QMetaObject::invokeMethod(this, [target] { target->press(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [target] { target->press(); }, Qt::QueuedConnection);
 }
 
 } // namespace sorvane

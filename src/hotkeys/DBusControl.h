@@ -25,8 +25,8 @@ class DBusControl : public QObject {
 
 public:
     // The receivers must outlive this object.
-    DBusControl(QDBusConnection bus, HotkeyReceiver& start, HotkeyReceiver& restart,
-                HotkeyReceiver& stop, QObject* parent = nullptr);
+    DBusControl(QDBusConnection bus, HotkeyReceiver& start, HotkeyReceiver& restart, HotkeyReceiver& stop,
+                QObject* parent = nullptr);
     ~DBusControl() override;
 
     // Puts the object on the bus and claims the service name.  Returns an

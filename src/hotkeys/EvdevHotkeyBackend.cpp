@@ -29,8 +29,7 @@ constexpr int kRescanDelayMs = 1500;
 } // namespace
 
 EvdevHotkeyBackend::EvdevHotkeyBackend(const QString& inputDir)
-    : m_inputDir(inputDir), m_watcher(std::make_unique<QFileSystemWatcher>())
-{
+    : m_inputDir(inputDir), m_watcher(std::make_unique<QFileSystemWatcher>()) {
     if (m_watcher->addPath(m_inputDir)) {
         QFileSystemWatcher* watcher = m_watcher.get();
         QObject::connect(watcher, &QFileSystemWatcher::directoryChanged, watcher, [this, watcher] {
@@ -41,16 +40,14 @@ EvdevHotkeyBackend::EvdevHotkeyBackend(const QString& inputDir)
     scan();
 }
 
-EvdevHotkeyBackend::EvdevHotkeyBackend(const std::vector<int>& eventStreams)
-{
+EvdevHotkeyBackend::EvdevHotkeyBackend(const std::vector<int>& eventStreams) {
     for (int fd : eventStreams) {
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
         addDevice(fd, {});
     }
 }
 
-EvdevHotkeyBackend::~EvdevHotkeyBackend()
-{
+EvdevHotkeyBackend::~EvdevHotkeyBackend() {
     for (Watch& watch : m_watches)
         watch.receiver->setKeyChangedHook({});
     for (auto& device : m_devices) {
@@ -59,8 +56,7 @@ EvdevHotkeyBackend::~EvdevHotkeyBackend()
     }
 }
 
-bool EvdevHotkeyBackend::isKeyboard(int fd)
-{
+bool EvdevHotkeyBackend::isKeyboard(int fd) {
     libevdev* dev = nullptr;
     if (libevdev_new_from_fd(fd, &dev) < 0)
         return false;
@@ -71,8 +67,7 @@ bool EvdevHotkeyBackend::isKeyboard(int fd)
     return letters;
 }
 
-void EvdevHotkeyBackend::scan()
-{
+void EvdevHotkeyBackend::scan() {
     const QDir dir(m_inputDir);
     const QStringList names = dir.entryList({QStringLiteral("event*")}, QDir::System | QDir::Files);
     QStringList present;
@@ -105,8 +100,7 @@ void EvdevHotkeyBackend::scan()
     }
 }
 
-void EvdevHotkeyBackend::addDevice(int fd, const QString& path)
-{
+void EvdevHotkeyBackend::addDevice(int fd, const QString& path) {
     auto device = std::make_unique<Device>();
     device->fd = fd;
     device->path = path;
@@ -117,8 +111,7 @@ void EvdevHotkeyBackend::addDevice(int fd, const QString& path)
     m_devices.push_back(std::move(device));
 }
 
-void EvdevHotkeyBackend::removeDevice(Device* device)
-{
+void EvdevHotkeyBackend::removeDevice(Device* device) {
     auto it = std::find_if(m_devices.begin(), m_devices.end(),
                            [device](const auto& d) { return d.get() == device; });
     if (it == m_devices.end())
@@ -131,8 +124,7 @@ void EvdevHotkeyBackend::removeDevice(Device* device)
     m_devices.erase(it);
 }
 
-void EvdevHotkeyBackend::attach(HotkeyReceiver& receiver)
-{
+void EvdevHotkeyBackend::attach(HotkeyReceiver& receiver) {
     m_watches.push_back(Watch{&receiver, evdevKeysForVirtualKey(receiver.keyCode())});
     HotkeyReceiver* target = &receiver;
     receiver.setKeyChangedHook([this, target] {
@@ -143,16 +135,14 @@ void EvdevHotkeyBackend::attach(HotkeyReceiver& receiver)
     });
 }
 
-std::string EvdevHotkeyBackend::name() const
-{
+std::string EvdevHotkeyBackend::name() const {
     const size_t count = m_devices.size();
     return "Linux input devices (evdev, " + std::to_string(count) +
            (count == 1 ? " keyboard)" : " keyboards)");
 }
 
 void EvdevHotkeyBackend::collectPresses(const input_event& event, Device& device,
-                                        std::vector<HotkeyReceiver*>& pressed) const
-{
+                                        std::vector<HotkeyReceiver*>& pressed) const {
     // After lost events the kernel reports a gap; what follows up to the
     // next report is a partial packet and is skipped.
     if (event.type == EV_SYN) {
@@ -170,8 +160,7 @@ void EvdevHotkeyBackend::collectPresses(const input_event& event, Device& device
     }
 }
 
-void EvdevHotkeyBackend::onReadable(Device* device)
-{
+void EvdevHotkeyBackend::onReadable(Device* device) {
     std::vector<HotkeyReceiver*> pressed;
     bool ended = false;
     char buffer[64 * sizeof(input_event)];
@@ -207,8 +196,7 @@ void EvdevHotkeyBackend::onReadable(Device* device)
         receiver->press();
 }
 
-std::unique_ptr<HotkeyBackend> createEvdevHotkeyBackend(std::string& whyNot)
-{
+std::unique_ptr<HotkeyBackend> createEvdevHotkeyBackend(std::string& whyNot) {
     auto backend = std::make_unique<EvdevHotkeyBackend>(QStringLiteral("/dev/input"));
     if (!backend->isAvailable()) {
         whyNot = "no keyboard under /dev/input is readable by this user";

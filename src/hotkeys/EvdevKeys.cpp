@@ -85,8 +85,7 @@ constexpr KeyPair kSingleKeys[] = {
 
 } // namespace
 
-std::vector<uint16_t> evdevKeysForVirtualKey(int32_t vk)
-{
+std::vector<uint16_t> evdevKeysForVirtualKey(int32_t vk) {
     std::vector<uint16_t> codes;
     if (vk >= 65 && vk <= 90) // A to Z
         codes.push_back(kLetters[vk - 65]);

@@ -9,14 +9,12 @@
 namespace sorvane {
 namespace {
 
-std::string_view environment(const char* name)
-{
+std::string_view environment(const char* name) {
     const char* value = std::getenv(name);
     return value == nullptr ? std::string_view{} : std::string_view{value};
 }
 
-bool isX11Session()
-{
+bool isX11Session() {
     const std::string_view type = environment("XDG_SESSION_TYPE");
     if (type == "x11")
         return true;
@@ -25,13 +23,11 @@ bool isX11Session()
     return !environment("DISPLAY").empty() && environment("WAYLAND_DISPLAY").empty();
 }
 
-bool isWaylandSession()
-{
+bool isWaylandSession() {
     return environment("XDG_SESSION_TYPE") == "wayland" || !environment("WAYLAND_DISPLAY").empty();
 }
 
-std::string unavailableNotice(const std::string& reasons)
-{
+std::string unavailableNotice(const std::string& reasons) {
     return "Global hotkeys are unavailable: " + reasons +
            ". The timer still works from its window. To get global hotkeys, use a desktop "
            "that offers the GlobalShortcuts portal (xdg-desktop-portal), or give your user "
@@ -43,8 +39,7 @@ std::string unavailableNotice(const std::string& reasons)
 
 } // namespace
 
-std::unique_ptr<HotkeyBackend> createHotkeyBackend(Notify notify)
-{
+std::unique_ptr<HotkeyBackend> createHotkeyBackend(Notify notify) {
     std::string reasons;
     auto note = [&reasons](const std::string& why) {
         if (!why.empty())

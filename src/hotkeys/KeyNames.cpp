@@ -8,41 +8,76 @@ namespace {
 
 const char* namedKey(int16_t code) {
     switch (code) {
-    case 8: return "Backspace";
-    case 9: return "Tab";
-    case 13: return "Enter";
-    case 16: return "Shift";
-    case 17: return "Control";
-    case 18: return "Alt";
-    case 19: return "Pause";
-    case 20: return "Caps Lock";
-    case 27: return "Escape";
-    case 32: return "Space";
-    case 33: return "Page Up";
-    case 34: return "Page Down";
-    case 35: return "End";
-    case 36: return "Home";
-    case 37: return "Left";
-    case 38: return "Up";
-    case 39: return "Right";
-    case 40: return "Down";
-    case 42: return "Print";
-    case 45: return "Insert";
-    case 46: return "Delete";
-    case 91: return "Start Menu";
-    case 106: return "Num *";
-    case 107: return "Num +";
-    case 108: return "Num Enter";
-    case 109: return "Num -";
-    case 110: return "Num Del";
-    case 111: return "Num /";
-    case 144: return "Num Lock";
-    case 145: return "Scroll Lock";
-    case 186: return ";";
-    case 187: return "=";
-    case 192: return "`";
-    case 222: return "'";
-    default: return nullptr;
+    case 8:
+        return "Backspace";
+    case 9:
+        return "Tab";
+    case 13:
+        return "Enter";
+    case 16:
+        return "Shift";
+    case 17:
+        return "Control";
+    case 18:
+        return "Alt";
+    case 19:
+        return "Pause";
+    case 20:
+        return "Caps Lock";
+    case 27:
+        return "Escape";
+    case 32:
+        return "Space";
+    case 33:
+        return "Page Up";
+    case 34:
+        return "Page Down";
+    case 35:
+        return "End";
+    case 36:
+        return "Home";
+    case 37:
+        return "Left";
+    case 38:
+        return "Up";
+    case 39:
+        return "Right";
+    case 40:
+        return "Down";
+    case 42:
+        return "Print";
+    case 45:
+        return "Insert";
+    case 46:
+        return "Delete";
+    case 91:
+        return "Start Menu";
+    case 106:
+        return "Num *";
+    case 107:
+        return "Num +";
+    case 108:
+        return "Num Enter";
+    case 109:
+        return "Num -";
+    case 110:
+        return "Num Del";
+    case 111:
+        return "Num /";
+    case 144:
+        return "Num Lock";
+    case 145:
+        return "Scroll Lock";
+    case 186:
+        return ";";
+    case 187:
+        return "=";
+    case 192:
+        return "`";
+    case 222:
+        return "'";
+    default:
+        return nullptr;
     }
 }
 

@@ -3,8 +3,7 @@
 
 namespace sorvane {
 
-std::unique_ptr<HotkeyBackend> createEvdevHotkeyBackend(std::string& whyNot)
-{
+std::unique_ptr<HotkeyBackend> createEvdevHotkeyBackend(std::string& whyNot) {
     whyNot = "this build cannot read input devices (no libevdev)";
     return nullptr;
 }

@@ -3,8 +3,7 @@
 
 namespace sorvane {
 
-std::unique_ptr<HotkeyBackend> createPortalHotkeyBackend(Notify, std::string& whyNot)
-{
+std::unique_ptr<HotkeyBackend> createPortalHotkeyBackend(Notify, std::string& whyNot) {
     whyNot = "this build has no D-Bus support for the desktop portal";
     return nullptr;
 }

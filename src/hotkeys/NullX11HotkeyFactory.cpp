@@ -3,8 +3,7 @@
 
 namespace sorvane {
 
-std::unique_ptr<HotkeyBackend> createX11HotkeyBackend(std::string& whyNot)
-{
+std::unique_ptr<HotkeyBackend> createX11HotkeyBackend(std::string& whyNot) {
     whyNot = "this build has no X11 support";
     return nullptr;
 }

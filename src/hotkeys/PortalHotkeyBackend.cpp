@@ -15,8 +15,7 @@ namespace sorvane {
 
 const QString PortalHotkeyBackend::kService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString PortalHotkeyBackend::kPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString PortalHotkeyBackend::kInterface =
-    QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+const QString PortalHotkeyBackend::kInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 
 namespace {
 
@@ -46,23 +45,22 @@ struct TriggerName {
 
 // Key names as the keyboard symbol names of xkbcommon spell them.
 constexpr TriggerName kTriggerNames[] = {
-    {8, "BackSpace"},    {9, "Tab"},           {13, "Return"},      {16, "Shift_L"},
-    {17, "Control_L"},   {18, "Alt_L"},        {19, "Pause"},       {20, "Caps_Lock"},
-    {27, "Escape"},      {32, "space"},        {33, "Page_Up"},     {34, "Page_Down"},
-    {35, "End"},         {36, "Home"},         {37, "Left"},        {38, "Up"},
-    {39, "Right"},       {40, "Down"},         {42, "Print"},       {44, "Print"},
-    {45, "Insert"},      {46, "Delete"},       {91, "Super_L"},     {92, "Super_R"},
-    {106, "KP_Multiply"}, {107, "KP_Add"},     {108, "KP_Enter"},   {109, "KP_Subtract"},
-    {110, "KP_Decimal"}, {111, "KP_Divide"},   {144, "Num_Lock"},   {145, "Scroll_Lock"},
-    {160, "Shift_L"},    {161, "Shift_R"},     {162, "Control_L"},  {163, "Control_R"},
-    {164, "Alt_L"},      {165, "Alt_R"},       {186, "semicolon"},  {187, "equal"},
-    {188, "comma"},      {189, "minus"},       {190, "period"},     {191, "slash"},
-    {192, "grave"},      {219, "bracketleft"}, {220, "backslash"},  {221, "bracketright"},
+    {8, "BackSpace"},     {9, "Tab"},           {13, "Return"},     {16, "Shift_L"},
+    {17, "Control_L"},    {18, "Alt_L"},        {19, "Pause"},      {20, "Caps_Lock"},
+    {27, "Escape"},       {32, "space"},        {33, "Page_Up"},    {34, "Page_Down"},
+    {35, "End"},          {36, "Home"},         {37, "Left"},       {38, "Up"},
+    {39, "Right"},        {40, "Down"},         {42, "Print"},      {44, "Print"},
+    {45, "Insert"},       {46, "Delete"},       {91, "Super_L"},    {92, "Super_R"},
+    {106, "KP_Multiply"}, {107, "KP_Add"},      {108, "KP_Enter"},  {109, "KP_Subtract"},
+    {110, "KP_Decimal"},  {111, "KP_Divide"},   {144, "Num_Lock"},  {145, "Scroll_Lock"},
+    {160, "Shift_L"},     {161, "Shift_R"},     {162, "Control_L"}, {163, "Control_R"},
+    {164, "Alt_L"},       {165, "Alt_R"},       {186, "semicolon"}, {187, "equal"},
+    {188, "comma"},       {189, "minus"},       {190, "period"},    {191, "slash"},
+    {192, "grave"},       {219, "bracketleft"}, {220, "backslash"}, {221, "bracketright"},
     {222, "apostrophe"},
 };
 
-QString senderPart(const QDBusConnection& bus)
-{
+QString senderPart(const QDBusConnection& bus) {
     // ":1.42" becomes "1_42", as the portal names request and session objects.
     QString name = bus.baseService();
     if (name.startsWith(QLatin1Char(':')))
@@ -70,15 +68,13 @@ QString senderPart(const QDBusConnection& bus)
     return name.replace(QLatin1Char('.'), QLatin1Char('_'));
 }
 
-QString pathText(const QVariant& value)
-{
+QString pathText(const QVariant& value) {
     if (value.metaType() == QMetaType::fromType<QDBusObjectPath>())
         return value.value<QDBusObjectPath>().path();
     return value.toString();
 }
 
-PortalShortcutList shortcutsFrom(const QVariant& value)
-{
+PortalShortcutList shortcutsFrom(const QVariant& value) {
     if (value.metaType() == QMetaType::fromType<QDBusArgument>())
         return qdbus_cast<PortalShortcutList>(value.value<QDBusArgument>());
     return value.value<PortalShortcutList>();
@@ -86,31 +82,27 @@ PortalShortcutList shortcutsFrom(const QVariant& value)
 
 } // namespace
 
-QDBusArgument& operator<<(QDBusArgument& argument, const PortalShortcut& shortcut)
-{
+QDBusArgument& operator<<(QDBusArgument& argument, const PortalShortcut& shortcut) {
     argument.beginStructure();
     argument << shortcut.id << shortcut.properties;
     argument.endStructure();
     return argument;
 }
 
-const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& shortcut)
-{
+const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& shortcut) {
     argument.beginStructure();
     argument >> shortcut.id >> shortcut.properties;
     argument.endStructure();
     return argument;
 }
 
-void registerPortalShortcutTypes()
-{
+void registerPortalShortcutTypes() {
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<PortalShortcutList>();
 }
 
 PortalHotkeyBackend::PortalHotkeyBackend(const QDBusConnection& bus, Notify notify)
-    : m_bus(bus), m_notify(std::move(notify))
-{
+    : m_bus(bus), m_notify(std::move(notify)) {
     registerPortalShortcutTypes();
     if (!m_bus.isConnected()) {
         fail("there is no session bus");
@@ -126,15 +118,13 @@ PortalHotkeyBackend::PortalHotkeyBackend(const QDBusConnection& bus, Notify noti
                   SLOT(onShortcutsChanged(QDBusMessage)));
 }
 
-PortalHotkeyBackend::~PortalHotkeyBackend()
-{
+PortalHotkeyBackend::~PortalHotkeyBackend() {
     for (Watch& watch : m_watches)
         watch.receiver->setKeyChangedHook({});
     closeSession();
 }
 
-uint32_t PortalHotkeyBackend::portalVersion(const QDBusConnection& bus)
-{
+uint32_t PortalHotkeyBackend::portalVersion(const QDBusConnection& bus) {
     if (!bus.isConnected())
         return 0;
     QDBusMessage get = QDBusMessage::createMethodCall(
@@ -149,8 +139,7 @@ uint32_t PortalHotkeyBackend::portalVersion(const QDBusConnection& bus)
     return ok ? version : 0;
 }
 
-QString PortalHotkeyBackend::triggerForVirtualKey(int32_t vk)
-{
+QString PortalHotkeyBackend::triggerForVirtualKey(int32_t vk) {
     if (vk >= 65 && vk <= 90) // A to Z: the lowercase symbol, the key itself
         return QString(QChar(u'a' + (vk - 65)));
     if (vk >= 48 && vk <= 57)
@@ -166,8 +155,7 @@ QString PortalHotkeyBackend::triggerForVirtualKey(int32_t vk)
     return {};
 }
 
-void PortalHotkeyBackend::attach(HotkeyReceiver& receiver)
-{
+void PortalHotkeyBackend::attach(HotkeyReceiver& receiver) {
     const size_t index = m_watches.size();
     Watch watch{&receiver, {}, {}, {}};
     if (index < std::size(kRoles)) {
@@ -184,8 +172,7 @@ void PortalHotkeyBackend::attach(HotkeyReceiver& receiver)
     bindSoon();
 }
 
-QStringList PortalHotkeyBackend::preferredTriggers() const
-{
+QStringList PortalHotkeyBackend::preferredTriggers() const {
     QStringList triggers;
     for (const Watch& watch : m_watches)
         triggers << triggerForVirtualKey(watch.receiver->keyCode());
@@ -194,8 +181,7 @@ QStringList PortalHotkeyBackend::preferredTriggers() const
 
 // The receivers are attached, and their keys set, one after another; the
 // portal is asked once for all of them when that is done.
-void PortalHotkeyBackend::bindSoon()
-{
+void PortalHotkeyBackend::bindSoon() {
     if (m_bindScheduled || m_state == State::Failed)
         return;
     m_bindScheduled = true;
@@ -208,8 +194,7 @@ void PortalHotkeyBackend::bindSoon()
         Qt::QueuedConnection);
 }
 
-void PortalHotkeyBackend::bindNow()
-{
+void PortalHotkeyBackend::bindNow() {
     if (m_state == State::Failed)
         return;
     if (m_step != Step::None) {
@@ -227,18 +212,15 @@ void PortalHotkeyBackend::bindNow()
     createSession();
 }
 
-QString PortalHotkeyBackend::nextToken()
-{
+QString PortalHotkeyBackend::nextToken() {
     return QStringLiteral("sorvane_timer_%1").arg(++m_tokenCounter);
 }
 
-QString PortalHotkeyBackend::requestPath(const QString& token) const
-{
+QString PortalHotkeyBackend::requestPath(const QString& token) const {
     return kPath + QStringLiteral("/request/") + senderPart(m_bus) + QLatin1Char('/') + token;
 }
 
-void PortalHotkeyBackend::createSession()
-{
+void PortalHotkeyBackend::createSession() {
     const QString token = nextToken();
     QVariantMap options;
     options.insert(QStringLiteral("handle_token"), token);
@@ -246,8 +228,7 @@ void PortalHotkeyBackend::createSession()
     sendRequest(Step::CreateSession, QStringLiteral("CreateSession"), {options}, token);
 }
 
-void PortalHotkeyBackend::bindShortcuts()
-{
+void PortalHotkeyBackend::bindShortcuts() {
     PortalShortcutList shortcuts;
     for (const Watch& watch : m_watches) {
         PortalShortcut shortcut{watch.id, {}};
@@ -260,15 +241,14 @@ void PortalHotkeyBackend::bindShortcuts()
     const QString token = nextToken();
     QVariantMap options;
     options.insert(QStringLiteral("handle_token"), token);
-    sendRequest(Step::BindShortcuts, QStringLiteral("BindShortcuts"),
-                {QVariant::fromValue(QDBusObjectPath(m_session)), QVariant::fromValue(shortcuts),
-                 QString(), options},
-                token);
+    sendRequest(
+        Step::BindShortcuts, QStringLiteral("BindShortcuts"),
+        {QVariant::fromValue(QDBusObjectPath(m_session)), QVariant::fromValue(shortcuts), QString(), options},
+        token);
 }
 
-void PortalHotkeyBackend::sendRequest(Step step, const QString& method,
-                                      const QList<QVariant>& arguments, const QString& token)
-{
+void PortalHotkeyBackend::sendRequest(Step step, const QString& method, const QList<QVariant>& arguments,
+                                      const QString& token) {
     // The answer may come right after the call's reply, so the request
     // object's signal is listened to before the call goes out.
     m_step = step;
@@ -286,8 +266,8 @@ void PortalHotkeyBackend::sendRequest(Step step, const QString& method,
             return; // answered already, or given up
         const QDBusPendingReply<QDBusObjectPath> reply = *w;
         if (reply.isError()) {
-            m_bus.disconnect(kService, m_requestPath, kRequestInterface, QStringLiteral("Response"),
-                             this, SLOT(onRequestResponse(QDBusMessage)));
+            m_bus.disconnect(kService, m_requestPath, kRequestInterface, QStringLiteral("Response"), this,
+                             SLOT(onRequestResponse(QDBusMessage)));
             m_requestPath.clear();
             m_step = Step::None;
             fail("the desktop portal answered: " + reply.error().message().toStdString());
@@ -296,8 +276,8 @@ void PortalHotkeyBackend::sendRequest(Step step, const QString& method,
         // Portals older than the request tokens name the object themselves.
         const QString path = reply.value().path();
         if (path != m_requestPath) {
-            m_bus.disconnect(kService, m_requestPath, kRequestInterface, QStringLiteral("Response"),
-                             this, SLOT(onRequestResponse(QDBusMessage)));
+            m_bus.disconnect(kService, m_requestPath, kRequestInterface, QStringLiteral("Response"), this,
+                             SLOT(onRequestResponse(QDBusMessage)));
             m_requestPath = path;
             m_bus.connect(kService, m_requestPath, kRequestInterface, QStringLiteral("Response"), this,
                           SLOT(onRequestResponse(QDBusMessage)));
@@ -305,8 +285,7 @@ void PortalHotkeyBackend::sendRequest(Step step, const QString& method,
     });
 }
 
-void PortalHotkeyBackend::onRequestResponse(const QDBusMessage& message)
-{
+void PortalHotkeyBackend::onRequestResponse(const QDBusMessage& message) {
     if (m_requestPath.isEmpty() || message.path() != m_requestPath)
         return;
     m_bus.disconnect(kService, m_requestPath, kRequestInterface, QStringLiteral("Response"), this,
@@ -320,10 +299,9 @@ void PortalHotkeyBackend::onRequestResponse(const QDBusMessage& message)
     const QVariantMap results = qdbus_cast<QVariantMap>(arguments.value(1));
     // 0: done; 1: the user cancelled; 2: refused or failed otherwise.
     if (code != 0) {
-        const std::string what = step == Step::CreateSession ? "a global shortcuts session"
-                                                             : "the global shortcuts";
-        fail(code == 1 ? "the request for " + what + " was cancelled"
-                       : "the desktop refused " + what);
+        const std::string what =
+            step == Step::CreateSession ? "a global shortcuts session" : "the global shortcuts";
+        fail(code == 1 ? "the request for " + what + " was cancelled" : "the desktop refused " + what);
         return;
     }
     if (step == Step::CreateSession) {
@@ -344,8 +322,7 @@ void PortalHotkeyBackend::onRequestResponse(const QDBusMessage& message)
     }
 }
 
-void PortalHotkeyBackend::onShortcutsChanged(const QDBusMessage& message)
-{
+void PortalHotkeyBackend::onShortcutsChanged(const QDBusMessage& message) {
     const QList<QVariant> arguments = message.arguments();
     if (m_session.isEmpty() || pathText(arguments.value(0)) != m_session)
         return;
@@ -353,16 +330,14 @@ void PortalHotkeyBackend::onShortcutsChanged(const QDBusMessage& message)
     reportBoundKeys();
 }
 
-void PortalHotkeyBackend::takeBoundShortcuts(const PortalShortcutList& shortcuts)
-{
+void PortalHotkeyBackend::takeBoundShortcuts(const PortalShortcutList& shortcuts) {
     m_boundTriggers.clear();
     for (const PortalShortcut& shortcut : shortcuts)
         m_boundTriggers.insert(shortcut.id,
                                shortcut.properties.value(QStringLiteral("trigger_description")).toString());
 }
 
-void PortalHotkeyBackend::onActivated(const QDBusMessage& message)
-{
+void PortalHotkeyBackend::onActivated(const QDBusMessage& message) {
     const QList<QVariant> arguments = message.arguments();
     if (m_session.isEmpty() || m_state == State::Failed || pathText(arguments.value(0)) != m_session)
         return;
@@ -374,12 +349,12 @@ void PortalHotkeyBackend::onActivated(const QDBusMessage& message)
         // runs a whole timer cycle inside it); it runs from the event loop,
         // not inside the delivery of a bus message.
         HotkeyReceiver* receiver = watch.receiver;
-        QMetaObject::invokeMethod(this, [receiver] { receiver->press(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [receiver] { receiver->press(); }, Qt::QueuedConnection);
     }
 }
 
-QString PortalHotkeyBackend::boundKeysText(const QString& separator, const QString& equals) const
-{
+QString PortalHotkeyBackend::boundKeysText(const QString& separator, const QString& equals) const {
     QStringList parts;
     for (const Watch& watch : m_watches) {
         const auto it = m_boundTriggers.constFind(watch.id);
@@ -394,8 +369,7 @@ QString PortalHotkeyBackend::boundKeysText(const QString& separator, const QStri
 // The user is told which keys the desktop bound when they are not the keys
 // asked for: the desktop may have let the user choose others, or left some
 // shortcut without a key.
-void PortalHotkeyBackend::reportBoundKeys()
-{
+void PortalHotkeyBackend::reportBoundKeys() {
     bool asAsked = true;
     for (const Watch& watch : m_watches) {
         const auto it = m_boundTriggers.constFind(watch.id);
@@ -423,8 +397,7 @@ void PortalHotkeyBackend::reportBoundKeys()
         m_notify(("Global hotkeys bound by the desktop: " + text + QLatin1Char('.')).toStdString());
 }
 
-std::string PortalHotkeyBackend::name() const
-{
+std::string PortalHotkeyBackend::name() const {
     switch (m_state) {
     case State::Failed:
         return "Desktop portal (unavailable: " + m_failure + ")";
@@ -433,24 +406,21 @@ std::string PortalHotkeyBackend::name() const
     case State::Bound:
         break;
     }
-    return ("Desktop portal (" + boundKeysText(QStringLiteral(", "), QStringLiteral(": ")) +
-            QLatin1Char(')'))
+    return ("Desktop portal (" + boundKeysText(QStringLiteral(", "), QStringLiteral(": ")) + QLatin1Char(')'))
         .toStdString();
 }
 
-void PortalHotkeyBackend::closeSession()
-{
+void PortalHotkeyBackend::closeSession() {
     if (m_session.isEmpty())
         return;
-    QDBusMessage close = QDBusMessage::createMethodCall(kService, m_session, kSessionInterface,
-                                                        QStringLiteral("Close"));
+    QDBusMessage close =
+        QDBusMessage::createMethodCall(kService, m_session, kSessionInterface, QStringLiteral("Close"));
     m_bus.send(close);
     m_session.clear();
     m_boundTriggers.clear();
 }
 
-void PortalHotkeyBackend::fail(const std::string& reason)
-{
+void PortalHotkeyBackend::fail(const std::string& reason) {
     if (m_state == State::Failed)
         return;
     m_state = State::Failed;
@@ -463,8 +433,7 @@ void PortalHotkeyBackend::fail(const std::string& reason)
                  "'sorvane-timer-ctl stop'.");
 }
 
-std::unique_ptr<HotkeyBackend> createPortalHotkeyBackend(Notify notify, std::string& whyNot)
-{
+std::unique_ptr<HotkeyBackend> createPortalHotkeyBackend(Notify notify, std::string& whyNot) {
     const QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         whyNot = "there is no session bus for the desktop portal";

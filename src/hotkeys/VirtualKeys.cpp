@@ -73,8 +73,7 @@ constexpr uint32_t kKeysymF1 = 0xffbe;     // XK_F1
 
 } // namespace
 
-std::vector<uint32_t> keysymsForVirtualKey(int32_t vk)
-{
+std::vector<uint32_t> keysymsForVirtualKey(int32_t vk) {
     std::vector<uint32_t> keysyms;
     if (vk >= 65 && vk <= 90) // A to Z
         keysyms.push_back(kKeysymLowerA + static_cast<uint32_t>(vk - 65));

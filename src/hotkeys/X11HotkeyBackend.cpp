@@ -17,8 +17,7 @@
 namespace sorvane {
 
 X11HotkeyBackend::X11HotkeyBackend(_XDisplay* display, int xiOpcode)
-    : m_display(display), m_xiOpcode(xiOpcode)
-{
+    : m_display(display), m_xiOpcode(xiOpcode) {
     // Raw key events of every keyboard, whatever window has the focus and
     // whoever holds a grab; nothing is taken away from other clients.
     unsigned char maskBits[XIMaskLen(XI_LASTEVENT)] = {};
@@ -36,8 +35,7 @@ X11HotkeyBackend::X11HotkeyBackend(_XDisplay* display, int xiOpcode)
     int xkbErrorBase = 0;
     int xkbMajor = XkbMajorVersion;
     int xkbMinor = XkbMinorVersion;
-    if (XkbQueryExtension(m_display, &xkbOpcode, &xkbEventBase, &xkbErrorBase, &xkbMajor,
-                          &xkbMinor)) {
+    if (XkbQueryExtension(m_display, &xkbOpcode, &xkbEventBase, &xkbErrorBase, &xkbMajor, &xkbMinor)) {
         m_xkbEventBase = xkbEventBase;
         const unsigned int xkbMask = XkbNewKeyboardNotifyMask | XkbMapNotifyMask;
         XkbSelectEvents(m_display, XkbUseCoreKbd, xkbMask, xkbMask);
@@ -46,23 +44,20 @@ X11HotkeyBackend::X11HotkeyBackend(_XDisplay* display, int xiOpcode)
     // from now on is seen.
     XSync(m_display, False);
 
-    m_notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(m_display),
-                                                   QSocketNotifier::Read);
+    m_notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(m_display), QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
                      [this] { onReadable(); });
     handleQueuedSoon();
 }
 
-X11HotkeyBackend::~X11HotkeyBackend()
-{
+X11HotkeyBackend::~X11HotkeyBackend() {
     for (Watch& watch : m_watches)
         watch.receiver->setKeyChangedHook({});
     m_notifier.reset();
     XCloseDisplay(m_display);
 }
 
-void X11HotkeyBackend::attach(HotkeyReceiver& receiver)
-{
+void X11HotkeyBackend::attach(HotkeyReceiver& receiver) {
     m_watches.push_back(Watch{&receiver, {}});
     remap(m_watches.back());
     HotkeyReceiver* target = &receiver;
@@ -76,8 +71,7 @@ void X11HotkeyBackend::attach(HotkeyReceiver& receiver)
     handleQueuedSoon();
 }
 
-void X11HotkeyBackend::remap(Watch& watch)
-{
+void X11HotkeyBackend::remap(Watch& watch) {
     watch.keycodes.clear();
     for (uint32_t keysym : keysymsForVirtualKey(watch.receiver->keyCode())) {
         const int keycode = XKeysymToKeycode(m_display, keysym);
@@ -87,20 +81,18 @@ void X11HotkeyBackend::remap(Watch& watch)
     }
 }
 
-void X11HotkeyBackend::remapAll()
-{
+void X11HotkeyBackend::remapAll() {
     for (Watch& watch : m_watches)
         remap(watch);
 }
 
-void X11HotkeyBackend::handleQueuedSoon()
-{
+void X11HotkeyBackend::handleQueuedSoon() {
     if (XQLength(m_display) > 0)
-        QMetaObject::invokeMethod(m_notifier.get(), [this] { onReadable(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_notifier.get(), [this] { onReadable(); }, Qt::QueuedConnection);
 }
 
-void X11HotkeyBackend::onReadable()
-{
+void X11HotkeyBackend::onReadable() {
     const std::vector<HotkeyReceiver*> pressed = takeEvents();
     // A press may run a nested event loop for a long time (the Start key runs
     // a whole timer cycle inside it), in which this function runs again.  So
@@ -110,8 +102,7 @@ void X11HotkeyBackend::onReadable()
         receiver->press();
 }
 
-std::vector<HotkeyReceiver*> X11HotkeyBackend::takeEvents()
-{
+std::vector<HotkeyReceiver*> X11HotkeyBackend::takeEvents() {
     std::vector<HotkeyReceiver*> pressed;
     while (XPending(m_display) > 0) {
         XEvent event;
@@ -155,8 +146,7 @@ std::vector<HotkeyReceiver*> X11HotkeyBackend::takeEvents()
     return pressed;
 }
 
-std::unique_ptr<HotkeyBackend> createX11HotkeyBackend(std::string& whyNot)
-{
+std::unique_ptr<HotkeyBackend> createX11HotkeyBackend(std::string& whyNot) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         whyNot = "no X11 display";

@@ -9,14 +9,14 @@
 namespace sorvane {
 
 struct ScheduleParams {
-    double cycleTime = 0;       // C, in the cycle unit
-    bool secondsUnit = true;    // f = 1 for seconds, 60 for minutes
-    bool warnings = false;      // periodic warnings on
-    double warnInterval = 0;    // I, in the cycle unit
-    double warnRate = 0;        // R, beeps per second within a warning
-    bool finalCount = false;    // final countdown on
-    double finalCountTime = 0;  // T, seconds
-    double finalCountGap = 0;   // S, seconds between countdown beeps
+    double cycleTime = 0;      // C, in the cycle unit
+    bool secondsUnit = true;   // f = 1 for seconds, 60 for minutes
+    bool warnings = false;     // periodic warnings on
+    double warnInterval = 0;   // I, in the cycle unit
+    double warnRate = 0;       // R, beeps per second within a warning
+    bool finalCount = false;   // final countdown on
+    double finalCountTime = 0; // T, seconds
+    double finalCountGap = 0;  // S, seconds between countdown beeps
 };
 
 // Rewrites the table from slot 0 and ends it with a 0 entry.  Returns the

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <ctime>
-#include <dirent.h>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -85,7 +85,7 @@ void removeStaleTemporaries(const std::string& folder) {
         if (std::strncmp(entry->d_name, kTempPrefix, sizeof kTempPrefix - 1) != 0)
             continue;
         const std::string path = folder + "/" + entry->d_name;
-        struct stat st{};
+        struct stat st {};
         if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime > 60)
             ::unlink(path.c_str());
     }
@@ -105,7 +105,7 @@ ProbeResult probeSettingsFile(const std::string& path) {
     Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0666));
     if (fd.get() < 0) {
         const int err = errno;
-        struct stat st{};
+        struct stat st {};
         if (err == EISDIR || (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
             result.error = "\"" + path + "\" is a folder, not a settings file";
             return result;
@@ -113,7 +113,7 @@ ProbeResult probeSettingsFile(const std::string& path) {
         static_cast<FileResult&>(result) = failure("Cannot open settings file", path, err);
         return result;
     }
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd.get(), &st) != 0) {
         static_cast<FileResult&>(result) = failure("Cannot examine settings file", path, errno);
         return result;
@@ -134,7 +134,7 @@ ReadResult readSettingsFile(const std::string& path, std::size_t maxBytes) {
         static_cast<FileResult&>(result) = failure("Cannot read settings file", path, errno);
         return result;
     }
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         result.error = "\"" + path + "\" is not a regular file";
         return result;
@@ -168,14 +168,14 @@ FileResult saveSettingsFile(const std::string& path, const std::string& text) {
 
     // Save through a symbolic link into the file it points to.
     std::string target = path;
-    struct stat lst{};
+    struct stat lst {};
     if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
         char resolved[PATH_MAX];
         if (::realpath(path.c_str(), resolved) != nullptr)
             target = resolved;
     }
 
-    struct stat old{};
+    struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
         FileResult r;
@@ -230,7 +230,7 @@ FileResult saveSettingsFile(const std::string& path, const std::string& text) {
 }
 
 FileResult deleteSettingsFile(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
         FileResult r;
         r.error = "\"" + path + "\" is a folder and was not deleted";

@@ -47,7 +47,9 @@ void record(std::string& out, const std::string& value, const char* label) {
     out += "\"\r\n";
 }
 
-std::string integer(int value) { return std::to_string(value); }
+std::string integer(int value) {
+    return std::to_string(value);
+}
 
 } // namespace
 
@@ -131,7 +133,9 @@ private:
     std::size_t m_pos = 0;
 };
 
-float fieldValue(std::string_view field) { return toSingle(numberFromText(field)); }
+float fieldValue(std::string_view field) {
+    return toSingle(numberFromText(field));
+}
 
 } // namespace
 

@@ -29,7 +29,7 @@ struct SettingsValues {
     int16_t customList = 0; // check state 0, 1 or 2
     double cycleTime = 60;
     bool secondsUnit = true;
-    int16_t warnings = 1;   // check state
+    int16_t warnings = 1; // check state
     double warnInterval = 10;
     int16_t finalCount = 1; // check state
     double finalCountTime = 5;

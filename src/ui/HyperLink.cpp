@@ -43,8 +43,8 @@ void shrinkFontToFit(QLabel* label, const QString& shownText, double minimumPoin
         return; // a pixel-sized font is left as it is
     const QSize room = label->contentsRect().size();
     while (font.pointSizeF() - 0.25 >= minimumPointSize) {
-        const QRect needed = QFontMetrics(font).boundingRect(QRect(QPoint(0, 0), room), Qt::AlignLeft | Qt::AlignTop,
-                                                             shownText);
+        const QRect needed = QFontMetrics(font).boundingRect(QRect(QPoint(0, 0), room),
+                                                             Qt::AlignLeft | Qt::AlignTop, shownText);
         if (needed.width() <= room.width() && needed.height() <= room.height())
             break;
         font.setPointSizeF(font.pointSizeF() - 0.25);

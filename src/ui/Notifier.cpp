@@ -14,8 +14,8 @@ void Notifier::notify(const QString& message) {
             return; // the same message is on screen already
         m_box->setText(m_box->text() + "\n\n" + message);
     } else {
-        m_box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Sorvane Timer"), message, QMessageBox::Ok,
-                                m_owner);
+        m_box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Sorvane Timer"), message,
+                                QMessageBox::Ok, m_owner);
         m_box->setAttribute(Qt::WA_DeleteOnClose);
         m_box->setAttribute(Qt::WA_ShowWithoutActivating);
         m_box->setWindowModality(Qt::NonModal);

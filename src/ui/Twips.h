@@ -11,8 +11,8 @@ inline int twipsToPixels(int twips, double logicalDpi = 96.0) {
 }
 
 inline QRect twipsRect(int left, int top, int width, int height, double logicalDpi = 96.0) {
-    return QRect(twipsToPixels(left, logicalDpi), twipsToPixels(top, logicalDpi), twipsToPixels(width, logicalDpi),
-                 twipsToPixels(height, logicalDpi));
+    return QRect(twipsToPixels(left, logicalDpi), twipsToPixels(top, logicalDpi),
+                 twipsToPixels(width, logicalDpi), twipsToPixels(height, logicalDpi));
 }
 
 } // namespace sorvane::ui

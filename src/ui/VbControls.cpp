@@ -42,6 +42,8 @@ VbOptionButton::VbOptionButton(const QString& caption, QWidget* parent) : QRadio
     });
 }
 
-void VbOptionButton::nextCheckState() { setChecked(true); }
+void VbOptionButton::nextCheckState() {
+    setChecked(true);
+}
 
 } // namespace sorvane::ui

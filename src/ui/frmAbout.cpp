@@ -6,10 +6,10 @@
 
 #include <QCloseEvent>
 #include <QFont>
-#include <QRect>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QRect>
 #include <QScreen>
 
 using sorvane::ui::HyperLink;
@@ -27,8 +27,8 @@ double logicalDpiOf(const QWidget* widget) {
 
 frmAbout::frmAbout(const QString& programVersion, std::function<void()> playBeep, QWidget* mainWindow,
                    const QString& hotkeyInfo)
-    : QWidget(nullptr, Qt::Window), Command1(new QPushButton(QStringLiteral("Close"), this)), Label6(new QLabel(this)),
-      Label7(new QLabel(QStringLiteral("Email:"), this)),
+    : QWidget(nullptr, Qt::Window), Command1(new QPushButton(QStringLiteral("Close"), this)),
+      Label6(new QLabel(this)), Label7(new QLabel(QStringLiteral("Email:"), this)),
       HLink1(new HyperLink(QStringLiteral("Report a problem"), sorvane::ui::problemReportUrl(), this)),
       Label8(new QLabel(QStringLiteral("Homepage: "), this)),
       HLink2(new HyperLink(QStringLiteral("Sorvane Timer README"), sorvane::ui::readmeUrl(), this)),

@@ -32,8 +32,8 @@ QString shownText(QString text) {
 } // namespace
 
 frmHelp::frmHelp(const QString& programVersion, std::function<void()> playBeep, QWidget* parent)
-    : QWidget(parent, Qt::Window), Command1(new QPushButton(QStringLiteral("Close"), this)), Label6(new QLabel(this)),
-      Label1(new QLabel(this)), Label7(new QLabel(QStringLiteral("Email:"), this)),
+    : QWidget(parent, Qt::Window), Command1(new QPushButton(QStringLiteral("Close"), this)),
+      Label6(new QLabel(this)), Label1(new QLabel(this)), Label7(new QLabel(QStringLiteral("Email:"), this)),
       HLink1(new HyperLink(QStringLiteral("Report a problem"), sorvane::ui::problemReportUrl(), this)),
       Label8(new QLabel(QStringLiteral("Homepage: "), this)),
       HLink2(new HyperLink(QStringLiteral("Sorvane Timer README"), sorvane::ui::readmeUrl(), this)),

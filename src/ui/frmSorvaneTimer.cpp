@@ -14,10 +14,10 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
-#include <QFontMetrics>
 #include <QDir>
 #include <QFile>
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,9 +30,15 @@ namespace sorvane::ui {
 
 namespace {
 
-std::string toStd(const QString& text) { return text.toStdString(); }
-QString fromStd(const std::string& text) { return QString::fromStdString(text); }
-double valueOf(const QLineEdit* box) { return numberFromText(toStd(box->text())); }
+std::string toStd(const QString& text) {
+    return text.toStdString();
+}
+QString fromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
+double valueOf(const QLineEdit* box) {
+    return numberFromText(toStd(box->text()));
+}
 
 } // namespace
 
@@ -83,9 +89,9 @@ void frmSorvaneTimer::createControls() {
         return c;
     };
 
-    const QString keyTail =
-        QStringLiteral("Restarts the cycle timer and number of repetitions.  Click here, press a key, then click apply to "
-                       "save the key assignment.");
+    const QString keyTail = QStringLiteral(
+        "Restarts the cycle timer and number of repetitions.  Click here, press a key, then click apply to "
+        "save the key assignment.");
     Label1 = label("Label1", QStringLiteral("Start Key:"));
     Text1 = text("Text1", QStringLiteral("118"), QStringLiteral("Starts the cycle timer.") + keyTail);
     Label2 = label("Label2", QStringLiteral("Restart Key:"));
@@ -99,14 +105,17 @@ void frmSorvaneTimer::createControls() {
     }
 
     Label5 = label("Label5", QStringLiteral("Beep Pitch (100):"));
-    Text4 = text("Text4", QStringLiteral("10"),
-                 QStringLiteral("Keep the beep pitch value lower to reduce cpu load. A lower value gives a higher pitch."));
+    Text4 =
+        text("Text4", QStringLiteral("10"),
+             QStringLiteral(
+                 "Keep the beep pitch value lower to reduce cpu load. A lower value gives a higher pitch."));
     Label6 = label("Label6", QStringLiteral("Beep Duration (25):"));
     Text5 = text("Text5", QStringLiteral("10"),
                  QStringLiteral("Keep the beep duration as low as possible to reduce cpu load."));
-    Check2 = check("Check2", QStringLiteral("Midi Beeps"), 0,
-                   QStringLiteral("Beeps are produced by your midi device if enabled. Beeps are produced by your built "
-                                  "in pc speaker when disabled."));
+    Check2 = check(
+        "Check2", QStringLiteral("Midi Beeps"), 0,
+        QStringLiteral("Beeps are produced by your midi device if enabled. Beeps are produced by your built "
+                       "in pc speaker when disabled."));
 
     Label12 = label("Label12", QStringLiteral("Cycle time (60s):"));
     TxtCycleTime = text("TxtCycleTime", QStringLiteral("60"), QStringLiteral("Total cycle time."));
@@ -115,17 +124,21 @@ void frmSorvaneTimer::createControls() {
     OptCycleUnitsSec->setChecked(true);
     OptcycleUnitsMin = new VbOptionButton(QStringLiteral("min"), this);
     OptcycleUnitsMin->setObjectName(QStringLiteral("OptcycleUnitsMin"));
-    ChkWarn = check("ChkWarn", QStringLiteral("Warnings every"), 1, QStringLiteral("Enable warning beeps during cycle."));
-    TxtCycleWarnTime = text("TxtCycleWarnTime", QStringLiteral("10"),
-                            QStringLiteral("Periodic warning interval. The number of beeps starts at 1 and increases by "
-                                           "one with each warning."));
+    ChkWarn = check("ChkWarn", QStringLiteral("Warnings every"), 1,
+                    QStringLiteral("Enable warning beeps during cycle."));
+    TxtCycleWarnTime =
+        text("TxtCycleWarnTime", QStringLiteral("10"),
+             QStringLiteral("Periodic warning interval. The number of beeps starts at 1 and increases by "
+                            "one with each warning."));
     Label9 = label("Label9", QStringLiteral("Warning Beeps per Sec (5):"));
     Text7 = text("Text7", QStringLiteral("5"), QStringLiteral("Speed of  beeps in warnings."));
     Label7 = label("Label7", QStringLiteral("Repetitions (19):"));
-    Text6 = text("Text6", QStringLiteral("19"), QStringLiteral("Number of repetitions of the cycle to perform."));
+    Text6 =
+        text("Text6", QStringLiteral("19"), QStringLiteral("Number of repetitions of the cycle to perform."));
     ChkFinalCount = check("ChkFinalCount", QStringLiteral("Final Count of"), 1,
                           QStringLiteral("Execute a final countdown before end of cycle."));
-    TxtFinalCountTime = text("TxtFinalCountTime", QStringLiteral("5"), QStringLiteral("Final countdown time."));
+    TxtFinalCountTime =
+        text("TxtFinalCountTime", QStringLiteral("5"), QStringLiteral("Final countdown time."));
     Label14 = label("Label14", QStringLiteral("sec"));
     Label15 = label("Label15", QStringLiteral("Warning beeps per Sec (1):"));
     TxtFinalCountBps = text("TxtFinalCountBps", QStringLiteral("1"),
@@ -143,9 +156,11 @@ void frmSorvaneTimer::createControls() {
     setText8(QStringLiteral("none\r\n"));
 
     Label10 = label("Label10", QStringLiteral("Current ini File:"));
-    Text9 = text("Text9", QStringLiteral("Text9"), QStringLiteral("Edit the file name to create a new file."));
+    Text9 =
+        text("Text9", QStringLiteral("Text9"), QStringLiteral("Edit the file name to create a new file."));
     Text9->installEventFilter(this);
-    Command4 = button("Command4", QStringLiteral("Delete"), QStringLiteral("Click to delete current ini file."));
+    Command4 =
+        button("Command4", QStringLiteral("Delete"), QStringLiteral("Click to delete current ini file."));
     Label8 = label("Label8", QStringLiteral("Initialization Files:"));
     File1 = new QListWidget(this);
     File1->setObjectName(QStringLiteral("File1"));
@@ -153,16 +168,37 @@ void frmSorvaneTimer::createControls() {
 
     Command3 = button("Command3", QStringLiteral("About"), QStringLiteral("About Sorvane Timer."));
     Command5 = button("Command5", QStringLiteral("Help"), QStringLiteral("Help for new users."));
-    Command2 = button("Command2", QStringLiteral("Apply"),
-                      QStringLiteral("Apply changes to the current ini file and update the current beep cycle."));
+    Command2 =
+        button("Command2", QStringLiteral("Apply"),
+               QStringLiteral("Apply changes to the current ini file and update the current beep cycle."));
     Command1 = button("Command1", QStringLiteral("Exit"), QString());
 
     // Tab order: Exit first, then straight into the three key boxes.
-    const QList<QWidget*> order = {Command1, Text1,        Text2,         Text3,         Command2,
-                                   Text4,    Text5,        Text6,         Text7,         Text8,
-                                   Check1,   File1,        Command4,      Text9,         TxtCycleTime,
-                                   OptCycleUnitsSec, OptcycleUnitsMin, TxtCycleWarnTime, ChkFinalCount,
-                                   TxtFinalCountTime, TxtFinalCountBps, ChkWarn, Command3, Command5, Check2};
+    const QList<QWidget*> order = {Command1,
+                                   Text1,
+                                   Text2,
+                                   Text3,
+                                   Command2,
+                                   Text4,
+                                   Text5,
+                                   Text6,
+                                   Text7,
+                                   Text8,
+                                   Check1,
+                                   File1,
+                                   Command4,
+                                   Text9,
+                                   TxtCycleTime,
+                                   OptCycleUnitsSec,
+                                   OptcycleUnitsMin,
+                                   TxtCycleWarnTime,
+                                   ChkFinalCount,
+                                   TxtFinalCountTime,
+                                   TxtFinalCountBps,
+                                   ChkWarn,
+                                   Command3,
+                                   Command5,
+                                   Check2};
     for (int i = 0; i + 1 < order.size(); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
     refreshFileList();
@@ -306,7 +342,9 @@ void frmSorvaneTimer::notify(const QString& message) {
         m_services.notify(toStd(message));
 }
 
-std::string frmSorvaneTimer::settingsPath() const { return QFile::encodeName(IniFileName).toStdString(); }
+std::string frmSorvaneTimer::settingsPath() const {
+    return QFile::encodeName(IniFileName).toStdString();
+}
 
 // ---------------------------------------------------------------- start-up
 
@@ -336,7 +374,9 @@ void frmSorvaneTimer::closeEvent(QCloseEvent* event) {
 
 // -------------------------------------------------------------- the beep
 
-void frmSorvaneTimer::PlayBeep() { beep.playBeep(Check2->value() == 1); }
+void frmSorvaneTimer::PlayBeep() {
+    beep.playBeep(Check2->value() == 1);
+}
 
 void frmSorvaneTimer::Check2_Click() {
     if (Check2->value() == 1) {
@@ -399,7 +439,9 @@ void frmSorvaneTimer::BuildBeepSchedule() {
     ShowBeepList();
 }
 
-void frmSorvaneTimer::ShowBeepList() { setText8(fromStd(beepListText(state.beepTimes))); }
+void frmSorvaneTimer::ShowBeepList() {
+    setText8(fromStd(beepListText(state.beepTimes)));
+}
 
 void frmSorvaneTimer::ParseBeepList() {
     const ParseResult result = sorvane::parseBeepList(toStd(text8()), state.beepTimes);
@@ -410,9 +452,15 @@ void frmSorvaneTimer::ParseBeepList() {
 
 // ------------------------------------------------------ parameter entry
 
-void frmSorvaneTimer::Text4_Change() { beep.beepPitch = toInt16(valueOf(Text4)); }
-void frmSorvaneTimer::Text5_Change() { beep.beepDuration = toInt16(valueOf(Text5)); }
-void frmSorvaneTimer::Text6_Change() { state.repeatCount = toInt16(valueOf(Text6)); }
+void frmSorvaneTimer::Text4_Change() {
+    beep.beepPitch = toInt16(valueOf(Text4));
+}
+void frmSorvaneTimer::Text5_Change() {
+    beep.beepDuration = toInt16(valueOf(Text5));
+}
+void frmSorvaneTimer::Text6_Change() {
+    state.repeatCount = toInt16(valueOf(Text6));
+}
 
 void frmSorvaneTimer::Text7_Change() {
     const double rate = valueOf(Text7);
@@ -436,7 +484,9 @@ void frmSorvaneTimer::OptCycleUnitsSec_Click() {
                                                    : QStringLiteral("Current Beep Cycle (in min)"));
 }
 
-void frmSorvaneTimer::OptcycleUnitsMin_Click() { OptCycleUnitsSec_Click(); }
+void frmSorvaneTimer::OptcycleUnitsMin_Click() {
+    OptCycleUnitsSec_Click();
+}
 
 void frmSorvaneTimer::Command2_Click() {
     PlayBeep();
@@ -517,21 +567,36 @@ void frmSorvaneTimer::LoadSettings() {
             auto keyCode = [](float v) { return toInt16(v); };
             auto boxText = [](float v) { return fromStd(textFromSingle(v)); };
             auto checkState = [](float v) { return std::clamp<int>(toInt16(v), 0, 2); };
-            if (r[0]) hotkeys[0].keyCode = keyCode(*r[0]);
-            if (r[1]) hotkeys[1].keyCode = keyCode(*r[1]);
-            if (r[2]) hotkeys[2].keyCode = keyCode(*r[2]);
-            if (r[3]) assign(Text4, boxText(*r[3]));
-            if (r[4]) assign(Text5, boxText(*r[4]));
-            if (r[5]) assign(Text6, boxText(*r[5]));
-            if (r[6]) assign(Text7, boxText(*r[6]));
-            if (r[7]) Check1->setValue(checkState(*r[7]));
-            if (r[8]) assign(TxtCycleTime, boxText(*r[8]));
-            if (r[9]) OptCycleUnitsSec->setChecked(*r[9] != 0.0f);
-            if (r[10]) ChkWarn->setValue(checkState(*r[10]));
-            if (r[11]) assign(TxtCycleWarnTime, boxText(*r[11]));
-            if (r[12]) ChkFinalCount->setValue(checkState(*r[12]));
-            if (r[13]) assign(TxtFinalCountTime, boxText(*r[13]));
-            if (r[14]) assign(TxtFinalCountBps, boxText(*r[14]));
+            if (r[0])
+                hotkeys[0].keyCode = keyCode(*r[0]);
+            if (r[1])
+                hotkeys[1].keyCode = keyCode(*r[1]);
+            if (r[2])
+                hotkeys[2].keyCode = keyCode(*r[2]);
+            if (r[3])
+                assign(Text4, boxText(*r[3]));
+            if (r[4])
+                assign(Text5, boxText(*r[4]));
+            if (r[5])
+                assign(Text6, boxText(*r[5]));
+            if (r[6])
+                assign(Text7, boxText(*r[6]));
+            if (r[7])
+                Check1->setValue(checkState(*r[7]));
+            if (r[8])
+                assign(TxtCycleTime, boxText(*r[8]));
+            if (r[9])
+                OptCycleUnitsSec->setChecked(*r[9] != 0.0f);
+            if (r[10])
+                ChkWarn->setValue(checkState(*r[10]));
+            if (r[11])
+                assign(TxtCycleWarnTime, boxText(*r[11]));
+            if (r[12])
+                ChkFinalCount->setValue(checkState(*r[12]));
+            if (r[13])
+                assign(TxtFinalCountTime, boxText(*r[13]));
+            if (r[14])
+                assign(TxtFinalCountBps, boxText(*r[14]));
 
             if (read.listRead) {
                 state.beepTimes = read.list;
@@ -546,9 +611,10 @@ void frmSorvaneTimer::LoadSettings() {
                 BuildBeepSchedule();
             }
             if (read.recordsRead() < read.records.size())
-                notify(QStringLiteral("%1 ends after %2 of its 15 settings; the others were kept as they were.")
-                           .arg(IniFileName)
-                           .arg(read.recordsRead()));
+                notify(
+                    QStringLiteral("%1 ends after %2 of its 15 settings; the others were kept as they were.")
+                        .arg(IniFileName)
+                        .arg(read.recordsRead()));
             ShowBeepList();
         }
     }
@@ -605,7 +671,8 @@ void frmSorvaneTimer::setDefaults() {
 void frmSorvaneTimer::refreshFileList() {
     const QString current = File1->currentItem() ? File1->currentItem()->text() : QString();
     QDir dir(m_folder);
-    const QStringList names = dir.entryList({QStringLiteral("*.ini")}, QDir::Files | QDir::Readable, QDir::Name);
+    const QStringList names =
+        dir.entryList({QStringLiteral("*.ini")}, QDir::Files | QDir::Readable, QDir::Name);
     File1->clear();
     File1->addItems(names);
     const auto found = File1->findItems(current.isEmpty() ? IniFileName : current, Qt::MatchExactly);
@@ -638,7 +705,9 @@ void frmSorvaneTimer::Command4_Click() {
 
 // ------------------------------------------------------------ key boxes
 
-QLineEdit* frmSorvaneTimer::keyBox(int box) const { return box == 0 ? Text1 : box == 1 ? Text2 : Text3; }
+QLineEdit* frmSorvaneTimer::keyBox(int box) const {
+    return box == 0 ? Text1 : box == 1 ? Text2 : Text3;
+}
 
 HotkeyReceiver& frmSorvaneTimer::receiver(int box) {
     return box == 0 ? HotKeyCoReceiver1 : box == 1 ? HotKeyCoReceiver2 : HotKeyCoReceiver3;
@@ -652,7 +721,9 @@ void frmSorvaneTimer::KeyBox_GotFocus(int) {
     HotKeyCoReceiver3.setEnabled(false);
 }
 
-void frmSorvaneTimer::KeyBox_LostFocus(int) { HotKeyCoReceiver1.setEnabled(true); }
+void frmSorvaneTimer::KeyBox_LostFocus(int) {
+    HotKeyCoReceiver1.setEnabled(true);
+}
 
 void frmSorvaneTimer::KeyBox_KeyDown(int box, int16_t keyCode, int16_t shift) {
     assign(keyBox(box), CreateHotKeyText(keyCode, shift));
@@ -708,13 +779,14 @@ bool frmSorvaneTimer::eventFilter(QObject* watched, QEvent* event) {
 void frmSorvaneTimer::Command3_Click() {
     PlayBeep();
     hide();
-    auto* about = new frmAbout(ProgramVersion, [this] { PlayBeep(); }, this,
-                               QString::fromStdString(m_services.hotkeys.name()));
+    auto* about = new frmAbout(
+        ProgramVersion, [this] { PlayBeep(); }, this, QString::fromStdString(m_services.hotkeys.name()));
     about->show();
 }
 
 void frmSorvaneTimer::Command5_Click() {
-    auto* help = new frmHelp(ProgramVersion, [this] { PlayBeep(); }, this);
+    auto* help = new frmHelp(
+        ProgramVersion, [this] { PlayBeep(); }, this);
     help->show();
 }
 

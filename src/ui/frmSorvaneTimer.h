@@ -33,7 +33,7 @@ struct TimerServices {
     PortOutput& port;
     MidiPlayer& midi;
     HotkeyBackend& hotkeys;
-    Notify notify;                  // tells the user without blocking
+    Notify notify;                    // tells the user without blocking
     std::function<void()> endProcess; // ends the process at once
 };
 

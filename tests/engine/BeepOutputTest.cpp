@@ -101,7 +101,9 @@ struct SilentCase {
     int16_t duration;
 };
 
-void PrintTo(const SilentCase& c, std::ostream* os) { *os << "p=" << c.pitch << " d=" << c.duration; }
+void PrintTo(const SilentCase& c, std::ostream* os) {
+    *os << "p=" << c.pitch << " d=" << c.duration;
+}
 
 class SilentBeepTest : public BeepOutputTest, public ::testing::WithParamInterface<SilentCase> {};
 

@@ -137,7 +137,9 @@ protected:
     HotkeyReceiver restartReceiver;
     HotkeyReceiver stopReceiver;
     std::vector<uint32_t> beepTicks;
-    CycleRunner runner{state, clock, pump,
+    CycleRunner runner{state,
+                       clock,
+                       pump,
                        [this] {
                            beepTicks.push_back(clock.now);
                            if (pump.logYields)
@@ -154,7 +156,9 @@ struct MomentCase {
     int32_t ms;
 };
 
-void PrintTo(const MomentCase& c, std::ostream* os) { *os << c.moment << " x " << c.unitMs << " -> " << c.ms; }
+void PrintTo(const MomentCase& c, std::ostream* os) {
+    *os << c.moment << " x " << c.unitMs << " -> " << c.ms;
+}
 
 class MomentToMsTest : public ::testing::TestWithParam<MomentCase> {};
 
@@ -166,13 +170,13 @@ TEST_P(MomentToMsTest, Converts) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, MomentToMsTest,
     ::testing::Values(MomentCase{0.0625f, 1000, 62}, MomentCase{0.1875f, 1000, 188},
-                      MomentCase{0.0004f, 1000, 0}, MomentCase{0.0f, 1000, 0},
-                      MomentCase{10.0f, 1000, 10000}, MomentCase{10.0f, 60000, 600000},
-                      MomentCase{0.01f, 1000, 10}, MomentCase{1.001f, 1000, 1001},
-                      MomentCase{19.8f, 1000, 19800}, MomentCase{1.9666667f, 60000, 118000},
-                      MomentCase{2.5f, 1, 2}, MomentCase{3.5f, 1, 4}, MomentCase{-1.0f, 1000, -1000},
-                      MomentCase{35791.0f, 60000, 2147460000}, MomentCase{36000.0f, 60000, INT32_MAX},
-                      MomentCase{1e10f, 1000, INT32_MAX}, MomentCase{FLT_MAX, 60000, INT32_MAX}));
+                      MomentCase{0.0004f, 1000, 0}, MomentCase{0.0f, 1000, 0}, MomentCase{10.0f, 1000, 10000},
+                      MomentCase{10.0f, 60000, 600000}, MomentCase{0.01f, 1000, 10},
+                      MomentCase{1.001f, 1000, 1001}, MomentCase{19.8f, 1000, 19800},
+                      MomentCase{1.9666667f, 60000, 118000}, MomentCase{2.5f, 1, 2}, MomentCase{3.5f, 1, 4},
+                      MomentCase{-1.0f, 1000, -1000}, MomentCase{35791.0f, 60000, 2147460000},
+                      MomentCase{36000.0f, 60000, INT32_MAX}, MomentCase{1e10f, 1000, INT32_MAX},
+                      MomentCase{FLT_MAX, 60000, INT32_MAX}));
 
 TEST(MomentToMs, HugeNegativeMomentStaysAnEnd) {
     EXPECT_LE(momentToMs(-1e10f, 1000), 0);
@@ -542,7 +546,9 @@ struct EndCase {
     std::size_t beepsPerRepetition;
 };
 
-void PrintTo(const EndCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const EndCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class TableEndTest : public CycleRunnerTest, public ::testing::WithParamInterface<EndCase> {};
 
@@ -555,15 +561,16 @@ TEST_P(TableEndTest, EndsAtTheFirstMomentOfNoMilliseconds) {
     EXPECT_EQ(beepTicks.size(), 2 * GetParam().beepsPerRepetition);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TableEndTest,
-    ::testing::Values(EndCase{"BelowHalfAMillisecond", {0.01f, 0.0004f, 0.02f}, 1},
-                      EndCase{"Negative", {0.01f, -0.5f, 0.02f}, 1},
-                      EndCase{"ZeroInTheMiddle", {0.01f, 0.0f, 0.02f}, 1},
-                      EndCase{"FirstBelowHalfAMillisecond", {0.0004f, 0.01f}, 0},
-                      EndCase{"FirstNegative", {-1.0f, 0.01f}, 0},
-                      EndCase{"SixteenthsOfASecond", {0.0625f, 0.1875f}, 2}),
-    [](const ::testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, TableEndTest,
+                         ::testing::Values(EndCase{"BelowHalfAMillisecond", {0.01f, 0.0004f, 0.02f}, 1},
+                                           EndCase{"Negative", {0.01f, -0.5f, 0.02f}, 1},
+                                           EndCase{"ZeroInTheMiddle", {0.01f, 0.0f, 0.02f}, 1},
+                                           EndCase{"FirstBelowHalfAMillisecond", {0.0004f, 0.01f}, 0},
+                                           EndCase{"FirstNegative", {-1.0f, 0.01f}, 0},
+                                           EndCase{"SixteenthsOfASecond", {0.0625f, 0.1875f}, 2}),
+                         [](const ::testing::TestParamInfo<EndCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(CycleRunnerTest, SixteenthsRoundToEvenMilliseconds) {
     setTable({0.0625f, 0.1875f});

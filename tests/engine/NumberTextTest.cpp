@@ -16,8 +16,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <optional>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -29,7 +29,9 @@ struct ReadCase {
     double expected;
 };
 
-void PrintTo(const ReadCase& c, std::ostream* os) { *os << "\"" << c.text << "\" -> " << c.expected; }
+void PrintTo(const ReadCase& c, std::ostream* os) {
+    *os << "\"" << c.text << "\" -> " << c.expected;
+}
 
 class NumberFromTextTest : public ::testing::TestWithParam<ReadCase> {};
 
@@ -38,40 +40,41 @@ TEST_P(NumberFromTextTest, ReadsLeniently) {
     EXPECT_EQ(numberFromText(c.text), c.expected) << "text: \"" << c.text << "\"";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, NumberFromTextTest,
-    ::testing::Values(
-        // plain numbers
-        ReadCase{"0", 0.0}, ReadCase{"42", 42.0}, ReadCase{"118", 118.0}, ReadCase{"19.8", 19.8},
-        ReadCase{"0.1", 0.1}, ReadCase{"12.25", 12.25}, ReadCase{"1.23456789", 1.23456789},
-        ReadCase{"123456789012", 123456789012.0},
-        // blanks, tabs and line feeds are skipped wherever they stand
-        ReadCase{"1 2", 12.0}, ReadCase{"   42", 42.0}, ReadCase{"\t4\n2", 42.0},
-        ReadCase{" 1 . 5", 1.5}, ReadCase{"\n\n7", 7.0}, ReadCase{"1 e 2", 100.0},
-        // sign
-        ReadCase{"-5", -5.0}, ReadCase{"- 5", -5.0}, ReadCase{"+5", 5.0}, ReadCase{" -  .5", -0.5},
-        ReadCase{"--5", 0.0}, ReadCase{"5-3", 5.0},
-        // decimal point: no digit in front needed, only one point
-        ReadCase{".5", 0.5}, ReadCase{"-.5", -0.5}, ReadCase{"1.2.3", 1.2}, ReadCase{"5.", 5.0},
-        ReadCase{"1,5", 1.0},
-        // exponent: E or D, either case, optional sign
-        ReadCase{"1e3", 1000.0}, ReadCase{"1E3", 1000.0}, ReadCase{"1d3", 1000.0},
-        ReadCase{"1D3", 1000.0}, ReadCase{"2e+2", 200.0}, ReadCase{"1.5E-2", 0.015},
-        ReadCase{"1.5E+07", 1.5e7}, ReadCase{"-2.5D-1", -0.25}, ReadCase{"1e", 1.0},
-        ReadCase{"1e-", 1.0}, ReadCase{"1ex", 1.0}, ReadCase{"3.4E+38", 3.4e38},
-        // hexadecimal and octal
-        ReadCase{"&H1F", 31.0}, ReadCase{"&h1f", 31.0}, ReadCase{"&HfF", 255.0},
-        ReadCase{"&H 1F", 31.0}, ReadCase{"&O17", 15.0}, ReadCase{"&o17", 15.0},
-        ReadCase{"&O18", 1.0}, ReadCase{"&H1G", 1.0}, ReadCase{"&h", 0.0}, ReadCase{"&o", 0.0},
-        ReadCase{"&", 0.0}, ReadCase{"&X12", 0.0},
-        // text behind the number is ignored; no number gives 0
-        ReadCase{"12abc", 12.0}, ReadCase{"3 apples", 3.0}, ReadCase{"7.5 sec", 7.5},
-        ReadCase{"abc", 0.0}, ReadCase{"", 0.0}, ReadCase{"none", 0.0}, ReadCase{"midi", 0.0},
-        ReadCase{"   ", 0.0}, ReadCase{"-", 0.0}, ReadCase{".", 0.0}, ReadCase{"abc5", 0.0},
-        ReadCase{"\"Beep_Pitch\"", 0.0}));
+INSTANTIATE_TEST_SUITE_P(Cases, NumberFromTextTest,
+                         ::testing::Values(
+                             // plain numbers
+                             ReadCase{"0", 0.0}, ReadCase{"42", 42.0}, ReadCase{"118", 118.0},
+                             ReadCase{"19.8", 19.8}, ReadCase{"0.1", 0.1}, ReadCase{"12.25", 12.25},
+                             ReadCase{"1.23456789", 1.23456789}, ReadCase{"123456789012", 123456789012.0},
+                             // blanks, tabs and line feeds are skipped wherever they stand
+                             ReadCase{"1 2", 12.0}, ReadCase{"   42", 42.0}, ReadCase{"\t4\n2", 42.0},
+                             ReadCase{" 1 . 5", 1.5}, ReadCase{"\n\n7", 7.0}, ReadCase{"1 e 2", 100.0},
+                             // sign
+                             ReadCase{"-5", -5.0}, ReadCase{"- 5", -5.0}, ReadCase{"+5", 5.0},
+                             ReadCase{" -  .5", -0.5}, ReadCase{"--5", 0.0}, ReadCase{"5-3", 5.0},
+                             // decimal point: no digit in front needed, only one point
+                             ReadCase{".5", 0.5}, ReadCase{"-.5", -0.5}, ReadCase{"1.2.3", 1.2},
+                             ReadCase{"5.", 5.0}, ReadCase{"1,5", 1.0},
+                             // exponent: E or D, either case, optional sign
+                             ReadCase{"1e3", 1000.0}, ReadCase{"1E3", 1000.0}, ReadCase{"1d3", 1000.0},
+                             ReadCase{"1D3", 1000.0}, ReadCase{"2e+2", 200.0}, ReadCase{"1.5E-2", 0.015},
+                             ReadCase{"1.5E+07", 1.5e7}, ReadCase{"-2.5D-1", -0.25}, ReadCase{"1e", 1.0},
+                             ReadCase{"1e-", 1.0}, ReadCase{"1ex", 1.0}, ReadCase{"3.4E+38", 3.4e38},
+                             // hexadecimal and octal
+                             ReadCase{"&H1F", 31.0}, ReadCase{"&h1f", 31.0}, ReadCase{"&HfF", 255.0},
+                             ReadCase{"&H 1F", 31.0}, ReadCase{"&O17", 15.0}, ReadCase{"&o17", 15.0},
+                             ReadCase{"&O18", 1.0}, ReadCase{"&H1G", 1.0}, ReadCase{"&h", 0.0},
+                             ReadCase{"&o", 0.0}, ReadCase{"&", 0.0}, ReadCase{"&X12", 0.0},
+                             // text behind the number is ignored; no number gives 0
+                             ReadCase{"12abc", 12.0}, ReadCase{"3 apples", 3.0}, ReadCase{"7.5 sec", 7.5},
+                             ReadCase{"abc", 0.0}, ReadCase{"", 0.0}, ReadCase{"none", 0.0},
+                             ReadCase{"midi", 0.0}, ReadCase{"   ", 0.0}, ReadCase{"-", 0.0},
+                             ReadCase{".", 0.0}, ReadCase{"abc5", 0.0}, ReadCase{"\"Beep_Pitch\"", 0.0}));
 
 TEST(NumberFromText, StopsAtEmbeddedNul) {
-    const std::string text("12\0" "34", 5);
+    const std::string text("12\0"
+                           "34",
+                           5);
     EXPECT_EQ(numberFromText(text), 12.0);
 }
 
@@ -167,7 +170,9 @@ struct SingleTextCase {
     const char* text;
 };
 
-void PrintTo(const SingleTextCase& c, std::ostream* os) { *os << c.value << " -> \"" << c.text << "\""; }
+void PrintTo(const SingleTextCase& c, std::ostream* os) {
+    *os << c.value << " -> \"" << c.text << "\"";
+}
 
 class TextFromSingleTest : public ::testing::TestWithParam<SingleTextCase> {};
 
@@ -181,29 +186,31 @@ TEST_P(TextFromSingleTest, WritesDisplayText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TextFromSingleTest,
-    ::testing::Values(
-        SingleTextCase{10.0f, " 10"}, SingleTextCase{19.8f, " 19.8"}, SingleTextCase{0.5f, " .5"},
-        SingleTextCase{-0.5f, "-.5"}, SingleTextCase{1.9666667f, " 1.966667"},
-        SingleTextCase{1.9833333f, " 1.983333"}, SingleTextCase{1.95f, " 1.95"},
-        SingleTextCase{0.0f, " 0"}, SingleTextCase{-0.0f, " 0"}, SingleTextCase{100.0f, " 100"},
-        SingleTextCase{-3.0f, "-3"}, SingleTextCase{55.2f, " 55.2"}, SingleTextCase{0.1f, " .1"},
-        SingleTextCase{12.25f, " 12.25"}, SingleTextCase{1.23456789f, " 1.234568"},
-        SingleTextCase{1234567.0f, " 1234567"}, SingleTextCase{9999999.0f, " 9999999"},
-        SingleTextCase{1.0f / 3.0f, " .3333333"}, SingleTextCase{2.0f / 3.0f, " .6666667"},
-        SingleTextCase{-49.2f, "-49.2"}, SingleTextCase{0.0625f, " .0625"},
-        SingleTextCase{65535.0f, " 65535"}, SingleTextCase{0.001f, " .001"},
-        // exponent form for magnitudes the plain form cannot hold in 7 digits
-        SingleTextCase{1e7f, " 1E+07"}, SingleTextCase{1.5e7f, " 1.5E+07"},
-        SingleTextCase{-1e7f, "-1E+07"}, SingleTextCase{1e-7f, " 1E-07"},
-        SingleTextCase{-2.5e-8f, "-2.5E-08"}, SingleTextCase{1e20f, " 1E+20"},
-        SingleTextCase{FLT_MAX, " 3.402823E+38"}));
+    ::testing::Values(SingleTextCase{10.0f, " 10"}, SingleTextCase{19.8f, " 19.8"},
+                      SingleTextCase{0.5f, " .5"}, SingleTextCase{-0.5f, "-.5"},
+                      SingleTextCase{1.9666667f, " 1.966667"}, SingleTextCase{1.9833333f, " 1.983333"},
+                      SingleTextCase{1.95f, " 1.95"}, SingleTextCase{0.0f, " 0"}, SingleTextCase{-0.0f, " 0"},
+                      SingleTextCase{100.0f, " 100"}, SingleTextCase{-3.0f, "-3"},
+                      SingleTextCase{55.2f, " 55.2"}, SingleTextCase{0.1f, " .1"},
+                      SingleTextCase{12.25f, " 12.25"}, SingleTextCase{1.23456789f, " 1.234568"},
+                      SingleTextCase{1234567.0f, " 1234567"}, SingleTextCase{9999999.0f, " 9999999"},
+                      SingleTextCase{1.0f / 3.0f, " .3333333"}, SingleTextCase{2.0f / 3.0f, " .6666667"},
+                      SingleTextCase{-49.2f, "-49.2"}, SingleTextCase{0.0625f, " .0625"},
+                      SingleTextCase{65535.0f, " 65535"}, SingleTextCase{0.001f, " .001"},
+                      // exponent form for magnitudes the plain form cannot hold in 7 digits
+                      SingleTextCase{1e7f, " 1E+07"}, SingleTextCase{1.5e7f, " 1.5E+07"},
+                      SingleTextCase{-1e7f, "-1E+07"}, SingleTextCase{1e-7f, " 1E-07"},
+                      SingleTextCase{-2.5e-8f, "-2.5E-08"}, SingleTextCase{1e20f, " 1E+20"},
+                      SingleTextCase{FLT_MAX, " 3.402823E+38"}));
 
 struct DoubleTextCase {
     double value;
     const char* text;
 };
 
-void PrintTo(const DoubleTextCase& c, std::ostream* os) { *os << c.value << " -> \"" << c.text << "\""; }
+void PrintTo(const DoubleTextCase& c, std::ostream* os) {
+    *os << c.value << " -> \"" << c.text << "\"";
+}
 
 class TextFromDoubleTest : public ::testing::TestWithParam<DoubleTextCase> {};
 
@@ -216,15 +223,15 @@ TEST_P(TextFromDoubleTest, WritesDisplayText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TextFromDoubleTest,
-    ::testing::Values(
-        DoubleTextCase{10.0, " 10"}, DoubleTextCase{0.0, " 0"}, DoubleTextCase{19.8, " 19.8"},
-        DoubleTextCase{0.5, " .5"}, DoubleTextCase{-0.5, "-.5"}, DoubleTextCase{0.1, " .1"},
-        DoubleTextCase{1.23456789, " 1.23456789"}, DoubleTextCase{1.0 / 3.0, " .333333333333333"},
-        DoubleTextCase{2.0 / 3.0, " .666666666666667"}, DoubleTextCase{-118.0, "-118"},
-        DoubleTextCase{123456789012345.0, " 123456789012345"}, DoubleTextCase{60.0, " 60"},
-        // a single-precision value widened to double shows its binary tail
-        DoubleTextCase{static_cast<double>(19.8f), " 19.7999992370605"},
-        DoubleTextCase{1e15, " 1E+15"}, DoubleTextCase{-2.5e16, "-2.5E+16"}));
+    ::testing::Values(DoubleTextCase{10.0, " 10"}, DoubleTextCase{0.0, " 0"}, DoubleTextCase{19.8, " 19.8"},
+                      DoubleTextCase{0.5, " .5"}, DoubleTextCase{-0.5, "-.5"}, DoubleTextCase{0.1, " .1"},
+                      DoubleTextCase{1.23456789, " 1.23456789"},
+                      DoubleTextCase{1.0 / 3.0, " .333333333333333"},
+                      DoubleTextCase{2.0 / 3.0, " .666666666666667"}, DoubleTextCase{-118.0, "-118"},
+                      DoubleTextCase{123456789012345.0, " 123456789012345"}, DoubleTextCase{60.0, " 60"},
+                      // a single-precision value widened to double shows its binary tail
+                      DoubleTextCase{static_cast<double>(19.8f), " 19.7999992370605"},
+                      DoubleTextCase{1e15, " 1E+15"}, DoubleTextCase{-2.5e16, "-2.5E+16"}));
 
 TEST(TextFromNumber, SevenAgainstFifteenDigits) {
     EXPECT_EQ(textFromSingle(1.23456789f), " 1.234568");
@@ -322,7 +329,9 @@ struct RoundCase {
     double expected;
 };
 
-void PrintTo(const RoundCase& c, std::ostream* os) { *os << c.value << " -> " << c.expected; }
+void PrintTo(const RoundCase& c, std::ostream* os) {
+    *os << c.value << " -> " << c.expected;
+}
 
 class RoundHalfEvenTest : public ::testing::TestWithParam<RoundCase> {};
 
@@ -332,12 +341,11 @@ TEST_P(RoundHalfEvenTest, RoundsHalvesToEven) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, RoundHalfEvenTest,
                          ::testing::Values(RoundCase{2.5, 2}, RoundCase{3.5, 4}, RoundCase{-2.5, -2},
-                                           RoundCase{12.5, 12}, RoundCase{13.5, 14},
-                                           RoundCase{0.5, 0}, RoundCase{1.5, 2}, RoundCase{-1.5, -2},
-                                           RoundCase{2.4999, 2}, RoundCase{2.5001, 3},
-                                           RoundCase{-2.6, -3}, RoundCase{62.5, 62},
-                                           RoundCase{187.5, 188}, RoundCase{7.0, 7},
-                                           RoundCase{1e300, 1e300}, RoundCase{-1e300, -1e300}));
+                                           RoundCase{12.5, 12}, RoundCase{13.5, 14}, RoundCase{0.5, 0},
+                                           RoundCase{1.5, 2}, RoundCase{-1.5, -2}, RoundCase{2.4999, 2},
+                                           RoundCase{2.5001, 3}, RoundCase{-2.6, -3}, RoundCase{62.5, 62},
+                                           RoundCase{187.5, 188}, RoundCase{7.0, 7}, RoundCase{1e300, 1e300},
+                                           RoundCase{-1e300, -1e300}));
 
 TEST(RoundHalfEven, NegativeHalfGivesZero) {
     EXPECT_EQ(roundHalfEven(-0.5), 0.0);
@@ -348,7 +356,9 @@ struct Int16Case {
     int16_t expected;
 };
 
-void PrintTo(const Int16Case& c, std::ostream* os) { *os << c.value << " -> " << c.expected; }
+void PrintTo(const Int16Case& c, std::ostream* os) {
+    *os << c.value << " -> " << c.expected;
+}
 
 class ToInt16Test : public ::testing::TestWithParam<Int16Case> {};
 
@@ -361,9 +371,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Int16Case{2.5, 2}, Int16Case{3.5, 4}, Int16Case{-3.5, -4}, Int16Case{118.0, 118},
                       Int16Case{32767.0, 32767}, Int16Case{32767.4, 32767}, Int16Case{32767.5, 32767},
                       Int16Case{40000.0, 32767}, Int16Case{1e300, 32767}, Int16Case{-32768.0, -32768},
-                      Int16Case{-32768.5, -32768}, Int16Case{-40000.0, -32768},
-                      Int16Case{-1e300, -32768}, Int16Case{DBL_MAX, 32767},
-                      Int16Case{std::numeric_limits<double>::infinity(), 32767},
+                      Int16Case{-32768.5, -32768}, Int16Case{-40000.0, -32768}, Int16Case{-1e300, -32768},
+                      Int16Case{DBL_MAX, 32767}, Int16Case{std::numeric_limits<double>::infinity(), 32767},
                       Int16Case{-std::numeric_limits<double>::infinity(), -32768},
                       Int16Case{std::numeric_limits<double>::quiet_NaN(), 0}));
 
@@ -372,7 +381,9 @@ struct Int32Case {
     int32_t expected;
 };
 
-void PrintTo(const Int32Case& c, std::ostream* os) { *os << c.value << " -> " << c.expected; }
+void PrintTo(const Int32Case& c, std::ostream* os) {
+    *os << c.value << " -> " << c.expected;
+}
 
 class ToInt32Test : public ::testing::TestWithParam<Int32Case> {};
 
@@ -380,15 +391,15 @@ TEST_P(ToInt32Test, RoundsAndClamps) {
     EXPECT_EQ(toInt32(GetParam().value), GetParam().expected) << GetParam().value;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ToInt32Test,
-    ::testing::Values(Int32Case{62.5, 62}, Int32Case{187.5, 188}, Int32Case{-0.4, 0},
-                      Int32Case{2147483646.5, 2147483646}, Int32Case{2147483647.0, INT32_MAX},
-                      Int32Case{2147483647.5, INT32_MAX}, Int32Case{3e9, INT32_MAX},
-                      Int32Case{1e300, INT32_MAX}, Int32Case{-2147483648.0, INT32_MIN},
-                      Int32Case{-3e9, INT32_MIN}, Int32Case{-1e300, INT32_MIN},
-                      Int32Case{std::numeric_limits<double>::infinity(), INT32_MAX},
-                      Int32Case{std::numeric_limits<double>::quiet_NaN(), 0}));
+INSTANTIATE_TEST_SUITE_P(Cases, ToInt32Test,
+                         ::testing::Values(Int32Case{62.5, 62}, Int32Case{187.5, 188}, Int32Case{-0.4, 0},
+                                           Int32Case{2147483646.5, 2147483646},
+                                           Int32Case{2147483647.0, INT32_MAX},
+                                           Int32Case{2147483647.5, INT32_MAX}, Int32Case{3e9, INT32_MAX},
+                                           Int32Case{1e300, INT32_MAX}, Int32Case{-2147483648.0, INT32_MIN},
+                                           Int32Case{-3e9, INT32_MIN}, Int32Case{-1e300, INT32_MIN},
+                                           Int32Case{std::numeric_limits<double>::infinity(), INT32_MAX},
+                                           Int32Case{std::numeric_limits<double>::quiet_NaN(), 0}));
 
 TEST(ToSingle, RoundsToNearestSingle) {
     EXPECT_EQ(toSingle(1.23456789), 1.2345679f);

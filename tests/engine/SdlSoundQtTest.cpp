@@ -22,8 +22,7 @@ namespace {
 
 constexpr int16_t kHigh = 8000;
 
-std::vector<int16_t> squareWave(int pitch, int duration)
-{
+std::vector<int16_t> squareWave(int pitch, int duration) {
     std::vector<int16_t> samples;
     for (int period = 0; period < duration; ++period) {
         samples.insert(samples.end(), static_cast<size_t>(pitch), kHigh);
@@ -32,8 +31,7 @@ std::vector<int16_t> squareWave(int pitch, int duration)
     return samples;
 }
 
-std::vector<int16_t> readSamples(const QString& path)
-{
+std::vector<int16_t> readSamples(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -44,11 +42,9 @@ std::vector<int16_t> readSamples(const QString& path)
     return samples;
 }
 
-std::vector<int16_t> nonSilent(const std::vector<int16_t>& samples)
-{
+std::vector<int16_t> nonSilent(const std::vector<int16_t>& samples) {
     std::vector<int16_t> sound;
-    std::copy_if(samples.begin(), samples.end(), std::back_inserter(sound),
-                 [](int16_t s) { return s != 0; });
+    std::copy_if(samples.begin(), samples.end(), std::back_inserter(sound), [](int16_t s) { return s != 0; });
     return sound;
 }
 
@@ -62,22 +58,19 @@ private:
     std::vector<std::string> m_told;
 
     // Opens the sound devices with the disk driver writing to `name`.
-    SoundDevices open(const QString& name)
-    {
+    SoundDevices open(const QString& name) {
         qputenv("SDL_DISKAUDIOFILE", m_dir.filePath(name).toLocal8Bit());
         m_told.clear();
         return createSoundDevices([this](const std::string& text) { m_told.push_back(text); });
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QVERIFY(m_dir.isValid());
         qputenv("SDL_AUDIODRIVER", "disk");
     }
 
-    void toneBeepIsASquareWave_data()
-    {
+    void toneBeepIsASquareWave_data() {
         QTest::addColumn<int>("pitch");
         QTest::addColumn<int>("duration");
         QTest::newRow("p10 d3") << 10 << 3;
@@ -88,8 +81,7 @@ private slots:
         QTest::newRow("d0 silent") << 7 << 0;
     }
 
-    void toneBeepIsASquareWave()
-    {
+    void toneBeepIsASquareWave() {
         QFETCH(int, pitch);
         QFETCH(int, duration);
         const QString name = QStringLiteral("tone-%1-%2.raw").arg(pitch).arg(duration);
@@ -120,12 +112,12 @@ private slots:
         const auto length = static_cast<size_t>(2 * pitch * duration);
         if (length > 0) {
             QVERIFY(static_cast<size_t>(samples.end() - first) >= length);
-            QVERIFY(std::none_of(first, first + static_cast<ptrdiff_t>(length), [](int16_t s) { return s == 0; }));
+            QVERIFY(std::none_of(first, first + static_cast<ptrdiff_t>(length),
+                                 [](int16_t s) { return s == 0; }));
         }
     }
 
-    void midiBeepSounds()
-    {
+    void midiBeepSounds() {
         const QString midiFile = QCoreApplication::applicationDirPath() + QStringLiteral("/beep.mid");
         QVERIFY2(QFile::exists(midiFile), qPrintable(midiFile + " is made by the build"));
         {
@@ -149,18 +141,17 @@ private slots:
         QVERIFY(std::any_of(sound.begin(), sound.end(), [](int16_t s) { return s != kHigh && s != -kHigh; }));
     }
 
-    void unplayableMidiFileGivesAToneAndOneNotice_data()
-    {
+    void unplayableMidiFileGivesAToneAndOneNotice_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << QStringLiteral("nothere.mid") << QByteArray() << QStringLiteral("cannot be read");
+        QTest::newRow("missing") << QStringLiteral("nothere.mid") << QByteArray()
+                                 << QStringLiteral("cannot be read");
         QTest::newRow("not midi") << QStringLiteral("text.mid") << QByteArray("just some text\n")
                                   << QStringLiteral("not a MIDI file");
     }
 
-    void unplayableMidiFileGivesAToneAndOneNotice()
-    {
+    void unplayableMidiFileGivesAToneAndOneNotice() {
         QFETCH(QString, name);
         QFETCH(QByteArray, content);
         QFETCH(QString, reason);
@@ -188,8 +179,7 @@ private slots:
         QCOMPARE(nonSilent(readSamples(m_dir.filePath(output))), expected);
     }
 
-    void noDeviceStillBeepsSilently()
-    {
+    void noDeviceStillBeepsSilently() {
         qputenv("SDL_AUDIODRIVER", "no-such-driver");
         {
             SoundDevices devices = open(QStringLiteral("unused.raw"));

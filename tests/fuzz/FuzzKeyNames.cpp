@@ -14,7 +14,8 @@
 namespace {
 
 void fail(const char* what, int code, int shift, const std::string& text) {
-    std::fprintf(stderr, "property broken: %s [code %d shift %d text \"%s\"]\n", what, code, shift, text.c_str());
+    std::fprintf(stderr, "property broken: %s [code %d shift %d text \"%s\"]\n", what, code, shift,
+                 text.c_str());
     std::abort();
 }
 

@@ -22,7 +22,9 @@ void fail(const char* what, std::size_t index) {
     std::abort();
 }
 
-int16_t checkState(float v) { return static_cast<int16_t>(std::clamp<int>(sorvane::toInt16(v), 0, 2)); }
+int16_t checkState(float v) {
+    return static_cast<int16_t>(std::clamp<int>(sorvane::toInt16(v), 0, 2));
+}
 
 } // namespace
 
@@ -83,11 +85,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (again->recordsRead() != 15)
         fail("the saved file has fifteen records", again->recordsRead());
     const auto& a = again->records;
-    const float expected[15] = {static_cast<float>(v.startKey), static_cast<float>(v.restartKey),
-                                static_cast<float>(v.stopKey), *r[3], *r[4], *r[5], *r[6],
-                                static_cast<float>(v.customList), *r[8], v.secondsUnit ? 1.0f : 0.0f,
-                                static_cast<float>(v.warnings), *r[11], static_cast<float>(v.finalCount),
-                                *r[13], *r[14]};
+    const float expected[15] = {static_cast<float>(v.startKey),
+                                static_cast<float>(v.restartKey),
+                                static_cast<float>(v.stopKey),
+                                *r[3],
+                                *r[4],
+                                *r[5],
+                                *r[6],
+                                static_cast<float>(v.customList),
+                                *r[8],
+                                v.secondsUnit ? 1.0f : 0.0f,
+                                static_cast<float>(v.warnings),
+                                *r[11],
+                                static_cast<float>(v.finalCount),
+                                *r[13],
+                                *r[14]};
     for (std::size_t i = 0; i < 15; ++i)
         if (*a[i] != expected[i])
             fail("a saved record reads back unchanged", i);

@@ -67,8 +67,8 @@ private:
     static QDBusConnection client() { return QDBusConnection(QStringLiteral("client")); }
 
     void publishControl() {
-        m_control = std::make_unique<DBusControl>(server(), m_receivers[0].receiver,
-                                                  m_receivers[1].receiver, m_receivers[2].receiver);
+        m_control = std::make_unique<DBusControl>(server(), m_receivers[0].receiver, m_receivers[1].receiver,
+                                                  m_receivers[2].receiver);
         QCOMPARE(m_control->publish(), QString());
     }
 
@@ -115,9 +115,9 @@ private slots:
         m_ctl = QCoreApplication::applicationDirPath() + QStringLiteral("/sorvane-timer-ctl");
         QVERIFY2(QFileInfo(m_ctl).isExecutable(), qPrintable(m_ctl + QStringLiteral(" is missing")));
 
-        m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                        QStringLiteral("--print-address")});
+        m_daemon.start(
+            QStringLiteral("dbus-daemon"),
+            {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
         QVERIFY2(m_daemon.waitForStarted(kWaitMs), "dbus-daemon (package dbus) does not start");
         while (!m_daemon.canReadLine() && m_daemon.state() == QProcess::Running)
             m_daemon.waitForReadyRead(kWaitMs);
@@ -277,8 +277,8 @@ private slots:
     }
 
     void ctlFailsWithoutSessionBus() {
-        const CtlResult result = runCtl({QStringLiteral("stop")},
-                                        QStringLiteral("unix:path=/nonexistent/sorvane-test-bus"));
+        const CtlResult result =
+            runCtl({QStringLiteral("stop")}, QStringLiteral("unix:path=/nonexistent/sorvane-test-bus"));
 
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(result.errorText.contains(QStringLiteral("session bus")), qPrintable(result.errorText));

@@ -29,15 +29,13 @@ struct CountingReceiver {
     HotkeyReceiver receiver;
     int presses = 0;
 
-    explicit CountingReceiver(int32_t keyCode)
-    {
+    explicit CountingReceiver(int32_t keyCode) {
         receiver.setKeyCode(keyCode);
         receiver.setKeyDownHandler([this] { ++presses; });
     }
 };
 
-input_event record(uint16_t type, uint16_t code, int32_t value)
-{
+input_event record(uint16_t type, uint16_t code, int32_t value) {
     input_event event;
     std::memset(&event, 0, sizeof(event));
     event.type = type;
@@ -48,14 +46,11 @@ input_event record(uint16_t type, uint16_t code, int32_t value)
 
 // A key event followed by the report that closes its packet, as a keyboard
 // sends it.
-std::vector<input_event> key(uint16_t code, int32_t value)
-{
-    return {record(EV_MSC, MSC_SCAN, code), record(EV_KEY, code, value),
-            record(EV_SYN, SYN_REPORT, 0)};
+std::vector<input_event> key(uint16_t code, int32_t value) {
+    return {record(EV_MSC, MSC_SCAN, code), record(EV_KEY, code, value), record(EV_SYN, SYN_REPORT, 0)};
 }
 
-std::vector<input_event> operator+(std::vector<input_event> a, const std::vector<input_event>& b)
-{
+std::vector<input_event> operator+(std::vector<input_event> a, const std::vector<input_event>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
@@ -66,29 +61,24 @@ struct FakeKeyboard {
     int readEnd = -1;
     int writeEnd = -1;
 
-    FakeKeyboard()
-    {
+    FakeKeyboard() {
         int fds[2];
         if (::pipe(fds) == 0) {
             readEnd = fds[0];
             writeEnd = fds[1];
         }
     }
-    ~FakeKeyboard()
-    {
+    ~FakeKeyboard() {
         if (writeEnd >= 0)
             ::close(writeEnd);
     }
-    bool writeBytes(const void* data, size_t size) const
-    {
+    bool writeBytes(const void* data, size_t size) const {
         return ::write(writeEnd, data, size) == static_cast<ssize_t>(size);
     }
-    bool send(const std::vector<input_event>& events) const
-    {
+    bool send(const std::vector<input_event>& events) const {
         return writeBytes(events.data(), events.size() * sizeof(input_event));
     }
-    void unplug()
-    {
+    void unplug() {
         ::close(writeEnd);
         writeEnd = -1;
     }
@@ -109,14 +99,12 @@ private:
     // Receivers outlive the backend they are attached to.
     std::vector<std::unique_ptr<CountingReceiver>> m_receivers;
 
-    CountingReceiver& receiver(int32_t keyCode)
-    {
+    CountingReceiver& receiver(int32_t keyCode) {
         m_receivers.push_back(std::make_unique<CountingReceiver>(keyCode));
         return *m_receivers.back();
     }
 
-    void makeBackend()
-    {
+    void makeBackend() {
         m_keyboard = std::make_unique<FakeKeyboard>();
         QVERIFY(m_keyboard->readEnd >= 0);
         m_backend = std::make_unique<EvdevHotkeyBackend>(std::vector<int>{m_keyboard->readEnd});
@@ -125,8 +113,7 @@ private:
         m_backend->attach(m_marker->receiver);
     }
 
-    bool sendAndWait(const std::vector<input_event>& events)
-    {
+    bool sendAndWait(const std::vector<input_event>& events) {
         if (!m_keyboard->send(events + key(KEY_F12, 1) + key(KEY_F12, 0)))
             return false;
         ++m_markerPresses;
@@ -135,16 +122,14 @@ private:
     }
 
 private slots:
-    void cleanup()
-    {
+    void cleanup() {
         m_backend.reset();
         m_marker.reset();
         m_keyboard.reset();
         m_receivers.clear();
     }
 
-    void keyDownPressesAndRepeatOrReleaseDoNot()
-    {
+    void keyDownPressesAndRepeatOrReleaseDoNot() {
         CountingReceiver& start = receiver(kF7);
         CountingReceiver& other = receiver(kA);
         makeBackend();
@@ -160,36 +145,33 @@ private slots:
         QVERIFY(sendAndWait(key(KEY_F7, 2) + key(KEY_F7, 2) + key(KEY_F7, 0)));
         QCOMPARE(start.presses, 1);
 
-        QVERIFY(sendAndWait(key(KEY_A, 1) + key(KEY_A, 0) + key(KEY_F7, 1) + key(KEY_F7, 0) +
-                            key(KEY_B, 1) + key(KEY_F8, 1)));
+        QVERIFY(sendAndWait(key(KEY_A, 1) + key(KEY_A, 0) + key(KEY_F7, 1) + key(KEY_F7, 0) + key(KEY_B, 1) +
+                            key(KEY_F8, 1)));
         QCOMPARE(start.presses, 2);
         QCOMPARE(other.presses, 1);
     }
 
-    void otherEventTypesPressNothing()
-    {
+    void otherEventTypesPressNothing() {
         CountingReceiver& start = receiver(kF7);
         makeBackend();
         m_backend->attach(start.receiver);
         // The same code and value in a scan-code, relative-motion and
         // absolute record: only key records count.
-        QVERIFY(sendAndWait({record(EV_MSC, KEY_F7, 1), record(EV_REL, KEY_F7, 1),
-                             record(EV_ABS, KEY_F7, 1), record(EV_SYN, SYN_REPORT, 0)}));
+        QVERIFY(sendAndWait({record(EV_MSC, KEY_F7, 1), record(EV_REL, KEY_F7, 1), record(EV_ABS, KEY_F7, 1),
+                             record(EV_SYN, SYN_REPORT, 0)}));
         QCOMPARE(start.presses, 0);
     }
 
-    void eitherShiftKeyPressesShift()
-    {
+    void eitherShiftKeyPressesShift() {
         CountingReceiver& shift = receiver(kShift);
         makeBackend();
         m_backend->attach(shift.receiver);
-        QVERIFY(sendAndWait(key(KEY_LEFTSHIFT, 1) + key(KEY_LEFTSHIFT, 0) +
-                            key(KEY_RIGHTSHIFT, 1) + key(KEY_RIGHTSHIFT, 0)));
+        QVERIFY(sendAndWait(key(KEY_LEFTSHIFT, 1) + key(KEY_LEFTSHIFT, 0) + key(KEY_RIGHTSHIFT, 1) +
+                            key(KEY_RIGHTSHIFT, 0)));
         QCOMPARE(shift.presses, 2);
     }
 
-    void disabledReceiverIsNotPressed()
-    {
+    void disabledReceiverIsNotPressed() {
         CountingReceiver& start = receiver(kF7);
         CountingReceiver& other = receiver(kA);
         makeBackend();
@@ -204,8 +186,7 @@ private slots:
         QCOMPARE(start.presses, 1);
     }
 
-    void newKeyCodeTakesEffectAtOnce()
-    {
+    void newKeyCodeTakesEffectAtOnce() {
         CountingReceiver& start = receiver(kF7);
         makeBackend();
         m_backend->attach(start.receiver);
@@ -223,8 +204,7 @@ private slots:
         QCOMPARE(start.presses, 2);
     }
 
-    void receiversOfOneKeyAllFire()
-    {
+    void receiversOfOneKeyAllFire() {
         CountingReceiver& first = receiver(kA);
         CountingReceiver& second = receiver(kA);
         makeBackend();
@@ -235,21 +215,19 @@ private slots:
         QCOMPARE(second.presses, 1);
     }
 
-    void lostEventsSkipTheBrokenPacket()
-    {
+    void lostEventsSkipTheBrokenPacket() {
         CountingReceiver& start = receiver(kF7);
         makeBackend();
         m_backend->attach(start.receiver);
         // After SYN_DROPPED everything up to the next report is incomplete.
-        QVERIFY(sendAndWait({record(EV_SYN, SYN_DROPPED, 0), record(EV_KEY, KEY_F7, 1),
-                             record(EV_SYN, SYN_REPORT, 0)}));
+        QVERIFY(sendAndWait(
+            {record(EV_SYN, SYN_DROPPED, 0), record(EV_KEY, KEY_F7, 1), record(EV_SYN, SYN_REPORT, 0)}));
         QCOMPARE(start.presses, 0);
         QVERIFY(sendAndWait(key(KEY_F7, 0) + key(KEY_F7, 1)));
         QCOMPARE(start.presses, 1);
     }
 
-    void recordSplitAcrossReadsIsWhole()
-    {
+    void recordSplitAcrossReadsIsWhole() {
         CountingReceiver& start = receiver(kF7);
         makeBackend();
         m_backend->attach(start.receiver);
@@ -267,8 +245,7 @@ private slots:
         QCOMPARE(start.presses, 1);
     }
 
-    void everyKeyboardIsWatched()
-    {
+    void everyKeyboardIsWatched() {
         CountingReceiver& start = receiver(kF7);
         FakeKeyboard first;
         FakeKeyboard second;
@@ -282,8 +259,7 @@ private slots:
         QTRY_COMPARE(start.presses, 2);
     }
 
-    void unpluggedKeyboardIsDropped()
-    {
+    void unpluggedKeyboardIsDropped() {
         CountingReceiver& start = receiver(kF7);
         FakeKeyboard first;
         FakeKeyboard second;
@@ -298,8 +274,7 @@ private slots:
         QTRY_VERIFY(!backend.isAvailable());
     }
 
-    void pressInsideAPressIsDelivered()
-    {
+    void pressInsideAPressIsDelivered() {
         // The Start key's handler runs the whole timer cycle in a nested
         // event loop; the Stop key from the same keyboard must reach it there.
         CountingReceiver& stop = receiver(kF8);
@@ -317,8 +292,7 @@ private slots:
         QCOMPARE(stop.presses, 1);
     }
 
-    void folderWithoutKeyboardsIsUnavailable()
-    {
+    void folderWithoutKeyboardsIsUnavailable() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         {

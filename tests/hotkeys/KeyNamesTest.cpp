@@ -29,20 +29,18 @@ TEST_P(KeyNameTest, NamesTheKey) {
 
 INSTANTIATE_TEST_SUITE_P(
     EdgeCases, KeyNameTest,
-    ::testing::Values(KeyCase{0, 0, "None"}, KeyCase{0, 1, "Ascii Key  0"}, KeyCase{0, 2, "Ascii Key  0"},
-                      KeyCase{0, 7, "Ascii Key  0"}, KeyCase{118, 0, "F7"}, KeyCase{119, 2, "F8"},
-                      KeyCase{65, 1, "A"}, KeyCase{16, 1, "Shift"}, KeyCase{17, 2, "Control"},
-                      KeyCase{18, 4, "Alt"}, KeyCase{96, 0, "Num 0"}, KeyCase{105, 0, "Num 9"},
-                      KeyCase{111, 0, "Num /"}, KeyCase{127, 0, "F16"}, KeyCase{189, 0, "-"},
-                      KeyCase{222, 0, "'"}, KeyCase{220, 0, "\\"}, KeyCase{92, 0, "Ascii Key  92"},
-                      KeyCase{128, 0, "Ascii Key  128"}, KeyCase{-5, 0, "Ascii Key -5"},
-                      KeyCase{12, 0, "Ascii Key  12"}, KeyCase{1, 0, "Ascii Key  1"},
-                      KeyCase{-1, 0, "Ascii Key -1"}, KeyCase{-32768, 0, "Ascii Key -32768"},
-                      KeyCase{-5, 3, "Ascii Key -5"}, KeyCase{20, 0, "Caps Lock"},
-                      KeyCase{41, 0, "Ascii Key  41"}, KeyCase{43, 0, "Ascii Key  43"},
-                      KeyCase{44, 0, "Ascii Key  44"}, KeyCase{47, 0, "Ascii Key  47"},
-                      KeyCase{58, 0, "Ascii Key  58"}, KeyCase{64, 0, "Ascii Key  64"},
-                      KeyCase{93, 0, "Ascii Key  93"}, KeyCase{95, 0, "Ascii Key  95"}));
+    ::testing::Values(
+        KeyCase{0, 0, "None"}, KeyCase{0, 1, "Ascii Key  0"}, KeyCase{0, 2, "Ascii Key  0"},
+        KeyCase{0, 7, "Ascii Key  0"}, KeyCase{118, 0, "F7"}, KeyCase{119, 2, "F8"}, KeyCase{65, 1, "A"},
+        KeyCase{16, 1, "Shift"}, KeyCase{17, 2, "Control"}, KeyCase{18, 4, "Alt"}, KeyCase{96, 0, "Num 0"},
+        KeyCase{105, 0, "Num 9"}, KeyCase{111, 0, "Num /"}, KeyCase{127, 0, "F16"}, KeyCase{189, 0, "-"},
+        KeyCase{222, 0, "'"}, KeyCase{220, 0, "\\"}, KeyCase{92, 0, "Ascii Key  92"},
+        KeyCase{128, 0, "Ascii Key  128"}, KeyCase{-5, 0, "Ascii Key -5"}, KeyCase{12, 0, "Ascii Key  12"},
+        KeyCase{1, 0, "Ascii Key  1"}, KeyCase{-1, 0, "Ascii Key -1"}, KeyCase{-32768, 0, "Ascii Key -32768"},
+        KeyCase{-5, 3, "Ascii Key -5"}, KeyCase{20, 0, "Caps Lock"}, KeyCase{41, 0, "Ascii Key  41"},
+        KeyCase{43, 0, "Ascii Key  43"}, KeyCase{44, 0, "Ascii Key  44"}, KeyCase{47, 0, "Ascii Key  47"},
+        KeyCase{58, 0, "Ascii Key  58"}, KeyCase{64, 0, "Ascii Key  64"}, KeyCase{93, 0, "Ascii Key  93"},
+        KeyCase{95, 0, "Ascii Key  95"}));
 
 INSTANTIATE_TEST_SUITE_P(
     SingleCodes, KeyNameTest,
@@ -61,16 +59,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Rule order around the ranges: the named codes and 188-191 come before the
 // "code above 128" rule.
-INSTANTIATE_TEST_SUITE_P(
-    RuleOrder, KeyNameTest,
-    ::testing::Values(KeyCase{188, 0, ","}, KeyCase{189, 0, "-"}, KeyCase{190, 0, "."},
-                      KeyCase{191, 0, "/"}, KeyCase{219, 0, "["}, KeyCase{220, 0, "\\"},
-                      KeyCase{221, 0, "]"}, KeyCase{129, 0, std::string(1, '\x01')},
-                      KeyCase{143, 0, std::string(1, '\x0f')}, KeyCase{146, 0, std::string(1, '\x12')},
-                      KeyCase{185, 0, "9"}, KeyCase{193, 0, "A"}, KeyCase{218, 0, "Z"},
-                      KeyCase{223, 0, "_"}, KeyCase{255, 0, std::string(1, '\x7f')},
-                      KeyCase{160, 0, " "}, KeyCase{176, 0, "0"}, KeyCase{137, 0, "\t"},
-                      KeyCase{141, 0, "\r"}));
+INSTANTIATE_TEST_SUITE_P(RuleOrder, KeyNameTest,
+                         ::testing::Values(KeyCase{188, 0, ","}, KeyCase{189, 0, "-"}, KeyCase{190, 0, "."},
+                                           KeyCase{191, 0, "/"}, KeyCase{219, 0, "["}, KeyCase{220, 0, "\\"},
+                                           KeyCase{221, 0, "]"}, KeyCase{129, 0, std::string(1, '\x01')},
+                                           KeyCase{143, 0, std::string(1, '\x0f')},
+                                           KeyCase{146, 0, std::string(1, '\x12')}, KeyCase{185, 0, "9"},
+                                           KeyCase{193, 0, "A"}, KeyCase{218, 0, "Z"}, KeyCase{223, 0, "_"},
+                                           KeyCase{255, 0, std::string(1, '\x7f')}, KeyCase{160, 0, " "},
+                                           KeyCase{176, 0, "0"}, KeyCase{137, 0, "\t"},
+                                           KeyCase{141, 0, "\r"}));
 
 TEST(KeyNames, Letters) {
     for (int16_t code = 65; code <= 90; ++code)
@@ -98,8 +96,7 @@ TEST(KeyNames, CodesAbove128AreOneCharacter) {
         if (code == 144 || code == 145 || code == 186 || code == 187 || code == 192 || code == 222 ||
             (code >= 188 && code <= 191))
             continue;
-        EXPECT_EQ(hotKeyText(static_cast<int16_t>(code), 0),
-                  std::string(1, static_cast<char>(code - 128)))
+        EXPECT_EQ(hotKeyText(static_cast<int16_t>(code), 0), std::string(1, static_cast<char>(code - 128)))
             << code;
     }
 }

@@ -37,8 +37,7 @@ struct CountingReceiver {
     HotkeyReceiver receiver;
     int presses = 0;
 
-    explicit CountingReceiver(int32_t keyCode)
-    {
+    explicit CountingReceiver(int32_t keyCode) {
         receiver.setKeyCode(keyCode);
         receiver.setKeyDownHandler([this] { ++presses; });
     }
@@ -49,8 +48,7 @@ struct BindCall {
     QString session;
     PortalShortcutList shortcuts;
 
-    QString preferred(const QString& id) const
-    {
+    QString preferred(const QString& id) const {
         for (const PortalShortcut& s : shortcuts) {
             if (s.id == id)
                 return s.properties.value(QStringLiteral("preferred_trigger")).toString();
@@ -74,8 +72,7 @@ public:
     QMap<QString, QString> boundInstead;
     QStringList leftUnbound;
 
-    void reset()
-    {
+    void reset() {
         QMutexLocker lock(&m_mutex);
         hasShortcutsInterface = true;
         createSessionResponse = 0;
@@ -87,53 +84,43 @@ public:
         m_binds.clear();
         m_closed.clear();
     }
-    void configure(const std::function<void(FakePortal&)>& change)
-    {
+    void configure(const std::function<void(FakePortal&)>& change) {
         QMutexLocker lock(&m_mutex);
         change(*this);
     }
-    QStringList sessions() const
-    {
+    QStringList sessions() const {
         QMutexLocker lock(&m_mutex);
         return m_sessions;
     }
-    int createCalls() const
-    {
+    int createCalls() const {
         QMutexLocker lock(&m_mutex);
         return m_createCalls;
     }
-    QList<BindCall> binds() const
-    {
+    QList<BindCall> binds() const {
         QMutexLocker lock(&m_mutex);
         return m_binds;
     }
-    QStringList closed() const
-    {
+    QStringList closed() const {
         QMutexLocker lock(&m_mutex);
         return m_closed;
     }
 
-    void emitActivated(const QString& session, const QString& id) const
-    {
+    void emitActivated(const QString& session, const QString& id) const {
         QDBusMessage signal = QDBusMessage::createSignal(
             PortalHotkeyBackend::kPath, PortalHotkeyBackend::kInterface, QStringLiteral("Activated"));
-        signal << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong(1234)
-               << QVariantMap();
+        signal << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong(1234) << QVariantMap();
         m_bus.send(signal);
     }
-    void emitShortcutsChanged(const QString& session, const PortalShortcutList& shortcuts) const
-    {
-        QDBusMessage signal = QDBusMessage::createSignal(PortalHotkeyBackend::kPath,
-                                                         PortalHotkeyBackend::kInterface,
-                                                         QStringLiteral("ShortcutsChanged"));
+    void emitShortcutsChanged(const QString& session, const PortalShortcutList& shortcuts) const {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            PortalHotkeyBackend::kPath, PortalHotkeyBackend::kInterface, QStringLiteral("ShortcutsChanged"));
         signal << QVariant::fromValue(QDBusObjectPath(session)) << QVariant::fromValue(shortcuts);
         m_bus.send(signal);
     }
 
     QString introspect(const QString&) const override { return {}; }
 
-    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
-    {
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         QMutexLocker lock(&m_mutex);
         const QString member = message.member();
         const QList<QVariant> args = message.arguments();
@@ -143,9 +130,9 @@ public:
         if (message.interface() == QLatin1String("org.freedesktop.DBus.Properties") &&
             member == QLatin1String("Get")) {
             if (!hasShortcutsInterface || args.value(0).toString() != PortalHotkeyBackend::kInterface)
-                connection.send(message.createErrorReply(
-                    QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"),
-                    QStringLiteral("no such interface")));
+                connection.send(
+                    message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"),
+                                             QStringLiteral("no such interface")));
             else
                 connection.send(message.createReply(QVariant::fromValue(QDBusVariant(uint(1)))));
             return true;
@@ -156,15 +143,17 @@ public:
             return true;
         }
         if (message.interface() != PortalHotkeyBackend::kInterface || !hasShortcutsInterface) {
-            connection.send(message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
-                                                     QStringLiteral("no such method")));
+            connection.send(
+                message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
+                                         QStringLiteral("no such method")));
             return true;
         }
         if (member == QLatin1String("CreateSession")) {
             ++m_createCalls;
             const QVariantMap options = qdbus_cast<QVariantMap>(args.value(0));
             const QString request = PortalHotkeyBackend::kPath + QStringLiteral("/request/") + sender +
-                                    QLatin1Char('/') + options.value(QStringLiteral("handle_token")).toString();
+                                    QLatin1Char('/') +
+                                    options.value(QStringLiteral("handle_token")).toString();
             const QString session = PortalHotkeyBackend::kPath + QStringLiteral("/session/") + sender +
                                     QLatin1Char('/') +
                                     options.value(QStringLiteral("session_handle_token")).toString();
@@ -183,14 +172,16 @@ public:
             m_binds << call;
             const QVariantMap options = qdbus_cast<QVariantMap>(args.value(3));
             const QString request = PortalHotkeyBackend::kPath + QStringLiteral("/request/") + sender +
-                                    QLatin1Char('/') + options.value(QStringLiteral("handle_token")).toString();
+                                    QLatin1Char('/') +
+                                    options.value(QStringLiteral("handle_token")).toString();
             PortalShortcutList bound;
             for (const PortalShortcut& asked : call.shortcuts) {
                 if (leftUnbound.contains(asked.id))
                     continue;
                 // Desktops show keys their own way; this one in capitals.
                 QString trigger = boundInstead.value(
-                    asked.id, asked.properties.value(QStringLiteral("preferred_trigger")).toString().toUpper());
+                    asked.id,
+                    asked.properties.value(QStringLiteral("preferred_trigger")).toString().toUpper());
                 PortalShortcut shortcut{asked.id, {}};
                 shortcut.properties.insert(QStringLiteral("description"),
                                            asked.properties.value(QStringLiteral("description")));
@@ -211,8 +202,7 @@ public:
 
 private:
     static void respond(const QDBusConnection& connection, const QString& request, uint code,
-                        const QVariantMap& results)
-    {
+                        const QVariantMap& results) {
         QDBusMessage response = QDBusMessage::createSignal(
             request, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
         response << code << results;
@@ -242,31 +232,26 @@ private:
     std::vector<std::unique_ptr<CountingReceiver>> m_receivers;
     std::unique_ptr<PortalHotkeyBackend> m_backend;
 
-    QDBusConnection backendBus() const
-    {
+    QDBusConnection backendBus() const {
         return QDBusConnection::connectToBus(m_address, QStringLiteral("backend"));
     }
-    QDBusConnection portalBus() const
-    {
+    QDBusConnection portalBus() const {
         return QDBusConnection::connectToBus(m_address, QStringLiteral("portal"));
     }
 
-    CountingReceiver& receiver(int32_t keyCode)
-    {
+    CountingReceiver& receiver(int32_t keyCode) {
         m_receivers.push_back(std::make_unique<CountingReceiver>(keyCode));
         return *m_receivers.back();
     }
 
-    PortalHotkeyBackend& makeBackend()
-    {
+    PortalHotkeyBackend& makeBackend() {
         m_backend = std::make_unique<PortalHotkeyBackend>(
             backendBus(), [this](const std::string& text) { m_told.push_back(text); });
         return *m_backend;
     }
 
     // Start, Restart and Stop on F7, A and F8, bound by the fake portal.
-    bool bindThree()
-    {
+    bool bindThree() {
         makeBackend();
         m_backend->attach(receiver(kF7).receiver);
         m_backend->attach(receiver(kA).receiver);
@@ -274,15 +259,13 @@ private:
         return QTest::qWaitFor([this] { return isBound(); }, 10000);
     }
 
-    bool isBound() const
-    {
+    bool isBound() const {
         return QString::fromStdString(m_backend->name()).startsWith(QLatin1String("Desktop portal (Start"));
     }
 
     // The portal answers the backend's messages in the order sent: once it
     // has answered this one, it has seen every request sent before.
-    void waitForPortalToCatchUp()
-    {
+    void waitForPortalToCatchUp() {
         QCoreApplication::processEvents();
         QCOMPARE(PortalHotkeyBackend::portalVersion(backendBus()), m_portalVersionNow);
     }
@@ -293,8 +276,7 @@ private:
     // Activations are handled in the order sent: once the marker (a press of
     // Stop in the backend's current session) has arrived, every activation
     // sent before it has been handled.
-    bool activateThenMark(const QString& session, const QStringList& ids)
-    {
+    bool activateThenMark(const QString& session, const QStringList& ids) {
         const int stopBefore = presses(2);
         for (const QString& id : ids)
             m_portal->emitActivated(session, id);
@@ -304,8 +286,7 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         registerPortalShortcutTypes();
         QVERIFY(m_busDir.isValid());
         const QString config = m_busDir.filePath(QStringLiteral("bus.conf"));
@@ -347,16 +328,15 @@ private slots:
         QMetaObject::invokeMethod(
             m_portal,
             [&] {
-                registered = bus.registerVirtualObject(PortalHotkeyBackend::kPath, m_portal,
-                                                       QDBusConnection::SubPath);
+                registered =
+                    bus.registerVirtualObject(PortalHotkeyBackend::kPath, m_portal, QDBusConnection::SubPath);
             },
             Qt::BlockingQueuedConnection);
         QVERIFY(registered);
         QVERIFY(bus.registerService(PortalHotkeyBackend::kService));
     }
 
-    void cleanupTestCase()
-    {
+    void cleanupTestCase() {
         portalBus().unregisterObject(PortalHotkeyBackend::kPath, QDBusConnection::UnregisterTree);
         m_portalThread.quit();
         m_portalThread.wait();
@@ -367,20 +347,17 @@ private slots:
         m_daemon.waitForFinished(10000);
     }
 
-    void init()
-    {
+    void init() {
         m_portal->reset();
         m_told.clear();
     }
 
-    void cleanup()
-    {
+    void cleanup() {
         m_backend.reset();
         m_receivers.clear();
     }
 
-    void triggerNames_data()
-    {
+    void triggerNames_data() {
         QTest::addColumn<int>("vk");
         QTest::addColumn<QString>("trigger");
         QTest::newRow("F7") << 118 << "F7";
@@ -412,15 +389,13 @@ private slots:
         QTest::newRow("negative") << -5 << "";
     }
 
-    void triggerNames()
-    {
+    void triggerNames() {
         QFETCH(int, vk);
         QFETCH(QString, trigger);
         QCOMPARE(PortalHotkeyBackend::triggerForVirtualKey(vk), trigger);
     }
 
-    void bindsTheAssignedKeysOnce()
-    {
+    void bindsTheAssignedKeysOnce() {
         QVERIFY(bindThree());
         QVERIFY(m_backend->isAvailable());
         const QList<BindCall> binds = m_portal->binds();
@@ -443,8 +418,7 @@ private slots:
         QVERIFY(m_told.empty());
     }
 
-    void activationPressesItsReceiver()
-    {
+    void activationPressesItsReceiver() {
         QVERIFY(bindThree());
         const QString session = m_portal->sessions().constLast();
         QVERIFY(activateThenMark(session, {QStringLiteral("restart")}));
@@ -461,8 +435,7 @@ private slots:
         QCOMPARE(presses(1), 1);
     }
 
-    void disabledReceiverIsNotPressed()
-    {
+    void disabledReceiverIsNotPressed() {
         QVERIFY(bindThree());
         const QString session = m_portal->sessions().constLast();
         m_receivers[0]->receiver.setEnabled(false);
@@ -474,8 +447,7 @@ private slots:
         QCOMPARE(presses(0), 1);
     }
 
-    void newKeyIsBoundAgain()
-    {
+    void newKeyIsBoundAgain() {
         QVERIFY(bindThree());
         const QString first = m_portal->sessions().constLast();
         m_receivers[0]->receiver.setKeyCode(kF9);
@@ -503,8 +475,7 @@ private slots:
         QCOMPARE(m_portal->binds().constLast().preferred(QStringLiteral("stop")), QStringLiteral("a"));
     }
 
-    void refusingPortal_data()
-    {
+    void refusingPortal_data() {
         QTest::addColumn<uint>("createSessionResponse");
         QTest::addColumn<uint>("bindResponse");
         QTest::newRow("session refused") << 2u << 0u;
@@ -512,8 +483,7 @@ private slots:
         QTest::newRow("binding refused") << 0u << 2u;
     }
 
-    void refusingPortal()
-    {
+    void refusingPortal() {
         QFETCH(uint, createSessionResponse);
         QFETCH(uint, bindResponse);
         m_portal->configure([&](FakePortal& p) {
@@ -538,15 +508,13 @@ private slots:
         QCOMPARE(m_told.size(), size_t(1));
     }
 
-    void missingPortal_data()
-    {
+    void missingPortal_data() {
         QTest::addColumn<bool>("serviceThere");
         QTest::newRow("no portal service") << false;
         QTest::newRow("portal without global shortcuts") << true;
     }
 
-    void missingPortal()
-    {
+    void missingPortal() {
         QFETCH(bool, serviceThere);
         m_portal->configure([](FakePortal& p) { p.hasShortcutsInterface = false; });
         if (!serviceThere)
@@ -568,13 +536,9 @@ private slots:
         QCOMPARE(m_told.size(), size_t(1));
     }
 
-    void portalVersionIsRead()
-    {
-        QCOMPARE(PortalHotkeyBackend::portalVersion(backendBus()), 1u);
-    }
+    void portalVersionIsRead() { QCOMPARE(PortalHotkeyBackend::portalVersion(backendBus()), 1u); }
 
-    void otherKeysAreReported()
-    {
+    void otherKeysAreReported() {
         m_portal->configure([](FakePortal& p) {
             p.boundInstead.insert(QStringLiteral("start"), QStringLiteral("Ctrl+F7"));
             p.leftUnbound << QStringLiteral("restart");
@@ -594,8 +558,8 @@ private slots:
         // The user changes the keys in the desktop's settings later.
         const QString session = m_portal->sessions().constLast();
         PortalShortcutList changed;
-        for (const auto& [id, trigger] : {std::pair{"start", "Alt+S"}, std::pair{"restart", "Alt+R"},
-                                          std::pair{"stop", "F8"}}) {
+        for (const auto& [id, trigger] :
+             {std::pair{"start", "Alt+S"}, std::pair{"restart", "Alt+R"}, std::pair{"stop", "F8"}}) {
             PortalShortcut s{QString::fromLatin1(id), {}};
             s.properties.insert(QStringLiteral("trigger_description"), QString::fromLatin1(trigger));
             changed << s;
@@ -614,8 +578,7 @@ private slots:
         QCOMPARE(m_told.size(), size_t(2));
     }
 
-    void pressInsideAPressIsDelivered()
-    {
+    void pressInsideAPressIsDelivered() {
         // The Start key's handler runs the whole timer cycle in a nested
         // event loop; the Stop key must reach it there.
         QVERIFY(bindThree());

@@ -28,8 +28,7 @@ struct CountingReceiver {
     HotkeyReceiver receiver;
     int presses = 0;
 
-    explicit CountingReceiver(int32_t keyCode)
-    {
+    explicit CountingReceiver(int32_t keyCode) {
         receiver.setKeyCode(keyCode);
         receiver.setKeyDownHandler([this] { ++presses; });
     }
@@ -49,8 +48,7 @@ private:
     std::unique_ptr<CountingReceiver> m_marker;
     int m_markerPresses = 0;
 
-    std::unique_ptr<HotkeyBackend> makeBackend()
-    {
+    std::unique_ptr<HotkeyBackend> makeBackend() {
         m_told.clear();
         auto backend = createHotkeyBackend([this](const std::string& text) { m_told.push_back(text); });
         m_marker = std::make_unique<CountingReceiver>(kF12);
@@ -61,8 +59,7 @@ private:
 
     // Sends keys through xdotool, then the marker key, and waits until the
     // backend has seen the marker.
-    bool pressKeys(const QStringList& xdotoolArguments)
-    {
+    bool pressKeys(const QStringList& xdotoolArguments) {
         QProcess xdotool;
         xdotool.start(QStringLiteral("xdotool"), xdotoolArguments + QStringList{"key", "F12"});
         if (!xdotool.waitForFinished(10000) || xdotool.exitCode() != 0) {
@@ -77,8 +74,7 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         // The X11 way of watching keys is the one under test, whatever
         // session the tests run in.
         qunsetenv("WAYLAND_DISPLAY");
@@ -98,14 +94,12 @@ private slots:
         qputenv("DISPLAY", m_display);
     }
 
-    void cleanupTestCase()
-    {
+    void cleanupTestCase() {
         m_server.terminate();
         m_server.waitForFinished(10000);
     }
 
-    void watchesKeysOfOtherClients()
-    {
+    void watchesKeysOfOtherClients() {
         CountingReceiver start(kF7);
         CountingReceiver other(kA);
         auto backend = makeBackend();
@@ -128,8 +122,7 @@ private slots:
         QCOMPARE(other.presses, 1);
     }
 
-    void modifiersPlayNoPart()
-    {
+    void modifiersPlayNoPart() {
         CountingReceiver other(kA);
         auto backend = makeBackend();
         QVERIFY2(backend->isAvailable(), m_told.empty() ? "" : m_told.front().c_str());
@@ -138,8 +131,7 @@ private slots:
         QCOMPARE(other.presses, 3);
     }
 
-    void heldKeyCountsOnce()
-    {
+    void heldKeyCountsOnce() {
         CountingReceiver start(kF7);
         auto backend = makeBackend();
         QVERIFY2(backend->isAvailable(), m_told.empty() ? "" : m_told.front().c_str());
@@ -151,8 +143,7 @@ private slots:
         QCOMPARE(start.presses, 2);
     }
 
-    void disabledReceiverDoesNotFire()
-    {
+    void disabledReceiverDoesNotFire() {
         CountingReceiver start(kF7);
         CountingReceiver other(kA);
         auto backend = makeBackend();
@@ -168,8 +159,7 @@ private slots:
         QCOMPARE(start.presses, 1);
     }
 
-    void newKeyCodeTakesEffectAtOnce()
-    {
+    void newKeyCodeTakesEffectAtOnce() {
         CountingReceiver start(kF7);
         auto backend = makeBackend();
         QVERIFY2(backend->isAvailable(), m_told.empty() ? "" : m_told.front().c_str());
@@ -188,8 +178,7 @@ private slots:
         QCOMPARE(start.presses, 2);
     }
 
-    void receiversOfOneKeyAllFire()
-    {
+    void receiversOfOneKeyAllFire() {
         CountingReceiver first(kA);
         CountingReceiver second(kA);
         auto backend = makeBackend();
@@ -201,8 +190,7 @@ private slots:
         QCOMPARE(second.presses, 1);
     }
 
-    void codeWithoutKeyWatchesNothing_data()
-    {
+    void codeWithoutKeyWatchesNothing_data() {
         QTest::addColumn<int>("keyCode");
         QTest::newRow("none") << 0;
         QTest::newRow("unknown 7") << 7;
@@ -210,8 +198,7 @@ private slots:
         QTest::newRow("negative") << -5;
     }
 
-    void codeWithoutKeyWatchesNothing()
-    {
+    void codeWithoutKeyWatchesNothing() {
         QFETCH(int, keyCode);
         CountingReceiver nothing(keyCode);
         auto backend = makeBackend();
@@ -222,8 +209,7 @@ private slots:
         QVERIFY(m_told.empty());
     }
 
-    void pressInsideAPressIsDelivered()
-    {
+    void pressInsideAPressIsDelivered() {
         // The Start key's handler runs the whole timer cycle in a nested
         // event loop; the Stop key must reach it there.
         CountingReceiver stop(kF8);
@@ -245,8 +231,7 @@ private slots:
         QVERIFY(stopPresser.waitForFinished(10000));
     }
 
-    void noDisplayLeavesTheProgramWorking()
-    {
+    void noDisplayLeavesTheProgramWorking() {
         qunsetenv("DISPLAY");
         m_told.clear();
         auto backend = createHotkeyBackend([this](const std::string& text) { m_told.push_back(text); });

@@ -29,9 +29,8 @@ std::vector<float> head(const BeepTable& t, std::size_t n) {
 // --- showing the table ------------------------------------------------------------
 
 TEST(BeepListText, DesignTimeSchedule) {
-    const BeepTable t = tableOf({10.0f,  19.8f, 20.0f, 29.6f, 29.8f, 30.0f, 39.4f,
-                                 39.6f,  39.8f, 40.0f, 49.2f, 49.4f, 49.6f, 49.8f,
-                                 50.0f,  55.0f, 56.0f, 57.0f, 58.0f, 59.0f, 60.0f});
+    const BeepTable t = tableOf({10.0f, 19.8f, 20.0f, 29.6f, 29.8f, 30.0f, 39.4f, 39.6f, 39.8f, 40.0f, 49.2f,
+                                 49.4f, 49.6f, 49.8f, 50.0f, 55.0f, 56.0f, 57.0f, 58.0f, 59.0f, 60.0f});
     EXPECT_EQ(beepListText(t), " 10\r\n 19.8\r\n 20\r\n 29.6\r\n 29.8\r\n 30\r\n 39.4\r\n 39.6\r\n"
                                " 39.8\r\n 40\r\n 49.2\r\n 49.4\r\n 49.6\r\n 49.8\r\n 50\r\n 55\r\n"
                                " 56\r\n 57\r\n 58\r\n 59\r\n 60\r\n");
@@ -43,7 +42,9 @@ struct ShowCase {
     const char* text;
 };
 
-void PrintTo(const ShowCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ShowCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ShowCaseTest : public ::testing::TestWithParam<ShowCase> {};
 
@@ -60,8 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
         ShowCase{"ZeroInTheMiddleEndsTheList", tableOf({10.0f, 0.0f, 20.0f}, 9.0f), " 10\r\n"},
         ShowCase{"NegativeEntriesShown", tableOf({5.0f, -0.5f, -3.0f, 2.0f}), " 5\r\n-.5\r\n-3\r\n 2\r\n"},
         ShowCase{"Fractions", tableOf({0.1f, 1.9666667f, 12.25f}), " .1\r\n 1.966667\r\n 12.25\r\n"},
-        ShowCase{"MinutesExample",
-                 tableOf({1.0f, 1.95f, 1.9666667f, 1.9833333f, 2.0f}),
+        ShowCase{"MinutesExample", tableOf({1.0f, 1.95f, 1.9666667f, 1.9833333f, 2.0f}),
                  " 1\r\n 1.95\r\n 1.966667\r\n 1.983333\r\n 2\r\n"},
         ShowCase{"RepeatsAndDisorderKept", tableOf({30.0f, 10.0f, 10.0f}), " 30\r\n 10\r\n 10\r\n"}),
     [](const ::testing::TestParamInfo<ShowCase>& info) { return std::string(info.param.name); });
@@ -108,7 +108,9 @@ struct ParseCase {
     std::vector<float> expected; // entries up to and including the closing 0
 };
 
-void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ParseCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ParseCaseTest : public ::testing::TestWithParam<ParseCase> {};
 
@@ -215,7 +217,9 @@ struct OddTextCase {
     std::string text;
 };
 
-void PrintTo(const OddTextCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const OddTextCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class OddTextTest : public ::testing::TestWithParam<OddTextCase> {};
 

@@ -51,9 +51,8 @@ ScheduleParams designParams() {
     return p;
 }
 
-const std::vector<float> kDesignWarnings = {10.0f,  19.8f, 20.0f,  29.6f, 29.8f,
-                                            30.0f,  39.4f, 39.6f,  39.8f, 40.0f,
-                                            49.2f,  49.4f, 49.6f,  49.8f, 50.0f};
+const std::vector<float> kDesignWarnings = {10.0f, 19.8f, 20.0f, 29.6f, 29.8f, 30.0f, 39.4f, 39.6f,
+                                            39.8f, 40.0f, 49.2f, 49.4f, 49.6f, 49.8f, 50.0f};
 
 TEST(BuildSchedule, DesignTimeExample) {
     GuardedTable g = freshTable();
@@ -104,7 +103,9 @@ struct ScheduleCase {
     std::vector<float> expected; // entries before the closing 0
 };
 
-void PrintTo(const ScheduleCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ScheduleCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 ScheduleParams make(double c, bool warn, double i, double r, bool count, double t, double s,
                     bool seconds = true) {
@@ -158,9 +159,8 @@ INSTANTIATE_TEST_SUITE_P(
         // 2.5 rounds to 2
         ScheduleCase{"CountdownHalfRoundsDown", make(60, false, 10, 5, true, 5, 2), {56.0f, 58.0f, 60.0f}},
         // 3.5 rounds to 4: the countdown starts before L
-        ScheduleCase{"CountdownHalfRoundsUp",
-                     make(60, false, 10, 5, true, 7, 2),
-                     {52.0f, 54.0f, 56.0f, 58.0f, 60.0f}},
+        ScheduleCase{
+            "CountdownHalfRoundsUp", make(60, false, 10, 5, true, 7, 2), {52.0f, 54.0f, 56.0f, 58.0f, 60.0f}},
         ScheduleCase{"CountdownShorterThanHalfAGap", make(60, false, 10, 5, true, 0.4, 1), {60.0f}},
         ScheduleCase{"CountdownOfZeroLength", make(60, false, 10, 5, true, 0, 1), {60.0f}},
         ScheduleCase{"NegativeCountdownWritesNothing", make(60, false, 10, 5, true, -5, 1), {}},
@@ -239,7 +239,9 @@ struct EndlessCase {
     ScheduleParams params;
 };
 
-void PrintTo(const EndlessCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const EndlessCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class EndlessScheduleTest : public ::testing::TestWithParam<EndlessCase> {};
 

@@ -23,7 +23,9 @@ struct NameCase {
     const char* completed;
 };
 
-void PrintTo(const NameCase& c, std::ostream* os) { *os << "\"" << c.name << "\" -> \"" << c.completed << "\""; }
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << "\"" << c.name << "\" -> \"" << c.completed << "\"";
+}
 
 class CompleteNameTest : public ::testing::TestWithParam<NameCase> {};
 
@@ -31,14 +33,14 @@ TEST_P(CompleteNameTest, CompletesTheName) {
     EXPECT_EQ(completeSettingsName(GetParam().name), GetParam().completed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CompleteNameTest,
-    ::testing::Values(NameCase{"", "SorvaneTimer.ini"}, NameCase{"work", "work.ini"},
-                      NameCase{"work.cfg", "work.cfg"}, NameCase{"..\\work", "..\\work"},
-                      NameCase{"a b", "a b.ini"}, NameCase{"Work", "Work.ini"},
-                      NameCase{"WORK.INI", "WORK.INI"}, NameCase{"work.", "work."},
-                      NameCase{"dir.d/work", "dir.d/work"}, NameCase{"/tmp/work", "/tmp/work.ini"},
-                      NameCase{" ", " .ini"}, NameCase{"SorvaneTimer.ini", "SorvaneTimer.ini"}));
+INSTANTIATE_TEST_SUITE_P(Cases, CompleteNameTest,
+                         ::testing::Values(NameCase{"", "SorvaneTimer.ini"}, NameCase{"work", "work.ini"},
+                                           NameCase{"work.cfg", "work.cfg"}, NameCase{"..\\work", "..\\work"},
+                                           NameCase{"a b", "a b.ini"}, NameCase{"Work", "Work.ini"},
+                                           NameCase{"WORK.INI", "WORK.INI"}, NameCase{"work.", "work."},
+                                           NameCase{"dir.d/work", "dir.d/work"},
+                                           NameCase{"/tmp/work", "/tmp/work.ini"}, NameCase{" ", " .ini"},
+                                           NameCase{"SorvaneTimer.ini", "SorvaneTimer.ini"}));
 
 TEST(CompleteName, DefaultNameConstant) {
     EXPECT_STREQ(kDefaultSettingsName, "SorvaneTimer.ini");
@@ -221,7 +223,9 @@ struct ShiftCase {
     std::string text;
 };
 
-void PrintTo(const ShiftCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ShiftCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ShiftRecordTest : public ::testing::TestWithParam<ShiftCase> {};
 
@@ -234,14 +238,14 @@ TEST_P(ShiftRecordTest, ShiftRecordsAreDropped) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ShiftRecordTest,
-    ::testing::Values(
-        ShiftCase{"StartOnly", insertAfter(kDefaultFile, 1, kStartShift)},
-        ShiftCase{"RestartOnly", insertAfter(kDefaultFile, 2, kRestartShift)},
-        ShiftCase{"StopOnly", insertAfter(kDefaultFile, 3, kStopShift)},
-        ShiftCase{"StartAndStop", insertAfter(insertAfter(kDefaultFile, 3, kStopShift), 1, kStartShift)},
-        ShiftCase{"AllThree",
-                  insertAfter(insertAfter(insertAfter(kDefaultFile, 3, kStopShift), 2, kRestartShift), 1,
-                              kStartShift)}),
+    ::testing::Values(ShiftCase{"StartOnly", insertAfter(kDefaultFile, 1, kStartShift)},
+                      ShiftCase{"RestartOnly", insertAfter(kDefaultFile, 2, kRestartShift)},
+                      ShiftCase{"StopOnly", insertAfter(kDefaultFile, 3, kStopShift)},
+                      ShiftCase{"StartAndStop",
+                                insertAfter(insertAfter(kDefaultFile, 3, kStopShift), 1, kStartShift)},
+                      ShiftCase{"AllThree", insertAfter(insertAfter(insertAfter(kDefaultFile, 3, kStopShift),
+                                                                    2, kRestartShift),
+                                                        1, kStartShift)}),
     [](const ::testing::TestParamInfo<ShiftCase>& info) { return std::string(info.param.name); });
 
 TEST(ReadSettingsText, ShiftRecordsWithAListStillReadTheList) {
@@ -277,7 +281,8 @@ TEST(ReadSettingsText, ShiftLabelIsComparedWithItsCase) {
 }
 
 TEST(ReadSettingsText, SecondShiftRecordIsNotDropped) {
-    const SettingsRead r = readSettingsText(insertAfter(insertAfter(kDefaultFile, 1, kStartShift), 1, kStartShift));
+    const SettingsRead r =
+        readSettingsText(insertAfter(insertAfter(kDefaultFile, 1, kStartShift), 1, kStartShift));
     EXPECT_EQ(r.records[0], 118.0f);
     EXPECT_EQ(r.records[1], 7.0f);
     EXPECT_EQ(r.records[2], 65.0f);
@@ -511,7 +516,9 @@ struct OddFileCase {
     std::string text;
 };
 
-void PrintTo(const OddFileCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const OddFileCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class OddFileTest : public ::testing::TestWithParam<OddFileCase> {};
 

@@ -49,19 +49,26 @@ using namespace sorvane;
 
 namespace {
 
-const QList<QByteArray> kRecords = {
-    "118,\"Start_Key_Code\"",        "65,\"Restart_Key_Code\"",
-    "119,\"Stop_Key_Code\"",         "100,\"Beep_Pitch\"",
-    "25,\"Beep_Duration\"",          "19,\"Cycle_Repetitions\"",
-    "5,\"Warning_Beeps_per_Second\"", "0,\"Custom_Beeps_yes1_no0\"",
-    "60,\"Cycle_Time\"",             "1,\"Cycle_Units_sec1_min0\"",
-    "1,\"Enable_Periodic_Warnings_During_Cycle\"", "10,\"Periodic_Warning_Time.\"",
-    "1,\"Enable_Final_Countdown\"",  "5,\"Final_Countdown_Time\"",
-    "1,\"Final_Countdown_Beeps_Per_Second\""};
+const QList<QByteArray> kRecords = {"118,\"Start_Key_Code\"",
+                                    "65,\"Restart_Key_Code\"",
+                                    "119,\"Stop_Key_Code\"",
+                                    "100,\"Beep_Pitch\"",
+                                    "25,\"Beep_Duration\"",
+                                    "19,\"Cycle_Repetitions\"",
+                                    "5,\"Warning_Beeps_per_Second\"",
+                                    "0,\"Custom_Beeps_yes1_no0\"",
+                                    "60,\"Cycle_Time\"",
+                                    "1,\"Cycle_Units_sec1_min0\"",
+                                    "1,\"Enable_Periodic_Warnings_During_Cycle\"",
+                                    "10,\"Periodic_Warning_Time.\"",
+                                    "1,\"Enable_Final_Countdown\"",
+                                    "5,\"Final_Countdown_Time\"",
+                                    "1,\"Final_Countdown_Beeps_Per_Second\""};
 
 // The default file with some record values replaced (1-based), cut after
 // `keep` records, with `tail` behind it.
-QByteArray settingsFile(const QMap<int, QByteArray>& values = {}, int keep = 15, const QByteArray& tail = {}) {
+QByteArray settingsFile(const QMap<int, QByteArray>& values = {}, int keep = 15,
+                        const QByteArray& tail = {}) {
     QByteArray out;
     for (int i = 0; i < keep; ++i) {
         QByteArray line = kRecords[i];
@@ -131,13 +138,13 @@ bool allowed(const QString& name, const QStringList& patterns) {
 
 struct Case {
     QString name;
-    std::function<void(const QDir&)> prepare;   // files in the folder before start
-    QString commandLine;                         // settings file name given at start
+    std::function<void(const QDir&)> prepare;                      // files in the folder before start
+    QString commandLine;                                           // settings file name given at start
     std::function<void(ui::frmSorvaneTimer&, const QDir&)> action; // what the user does then
-    bool toldUser = false;                       // a notification is expected
-    QStringList rewritten;                       // entries the case may create or change
-    QString knownFault;                          // why the usable-settings check fails by design
-    bool realProgram = true;                     // also run against the real program (no action)
+    bool toldUser = false;                                         // a notification is expected
+    QStringList rewritten;                                         // entries the case may create or change
+    QString knownFault;      // why the usable-settings check fails by design
+    bool realProgram = true; // also run against the real program (no action)
 };
 
 void typeName(ui::frmSorvaneTimer& w, const QString& name) {
@@ -213,8 +220,13 @@ std::vector<Case> buildCases() {
     {
         Case c;
         c.name = "numbers beyond 16 and 32 bits";
-        c.prepare = file("big.ini", settingsFile({{1, "70000"}, {2, "5000000000"}, {3, "99999999999999999999"},
-                                                  {4, "70000"}, {6, "5000000000"}, {8, "65537"}, {11, "4294967297"},
+        c.prepare = file("big.ini", settingsFile({{1, "70000"},
+                                                  {2, "5000000000"},
+                                                  {3, "99999999999999999999"},
+                                                  {4, "70000"},
+                                                  {6, "5000000000"},
+                                                  {8, "65537"},
+                                                  {11, "4294967297"},
                                                   {13, "-4294967297"}}));
         c.commandLine = "big.ini";
         cases.push_back(c);
@@ -229,8 +241,15 @@ std::vector<Case> buildCases() {
     {
         Case c;
         c.name = "NaN and infinity texts";
-        c.prepare = file("nan.ini", settingsFile({{1, "nan"}, {4, "inf"}, {5, "1e999"}, {6, "-1e999"}, {7, "nan"},
-                                                  {9, "1e999"}, {12, "-inf"}, {14, "1e-999"}, {15, "1e999"}}));
+        c.prepare = file("nan.ini", settingsFile({{1, "nan"},
+                                                  {4, "inf"},
+                                                  {5, "1e999"},
+                                                  {6, "-1e999"},
+                                                  {7, "nan"},
+                                                  {9, "1e999"},
+                                                  {12, "-inf"},
+                                                  {14, "1e-999"},
+                                                  {15, "1e999"}}));
         c.commandLine = "nan.ini";
         c.toldUser = true;
         c.knownFault = "a field that is not a number reads as 0: a start key of NaN names no key";
@@ -239,7 +258,8 @@ std::vector<Case> buildCases() {
     {
         Case c;
         c.name = "NaN and infinity in a custom list";
-        c.prepare = file("nanlist.ini", settingsFile({{8, "1"}}, 15, "nan\r\ninf\r\n1e999\r\n-1e999\r\n5\r\n"));
+        c.prepare =
+            file("nanlist.ini", settingsFile({{8, "1"}}, 15, "nan\r\ninf\r\n1e999\r\n-1e999\r\n5\r\n"));
         c.commandLine = "nanlist.ini";
         cases.push_back(c);
     }
@@ -358,7 +378,8 @@ std::vector<Case> buildCases() {
     // file must be left as it was.
     for (const bool killed : {true, false}) {
         Case c;
-        c.name = killed ? "save killed half-way (file size signal)" : "save failing half-way (file too large)";
+        c.name =
+            killed ? "save killed half-way (file size signal)" : "save failing half-way (file too large)";
         c.prepare = file("keep.ini", settingsFile({{4, "123"}}));
         c.commandLine = "keep.ini";
         c.action = [killed](ui::frmSorvaneTimer& w, const QDir&) {
@@ -366,9 +387,13 @@ std::vector<Case> buildCases() {
             std::fflush(nullptr);
             const pid_t child = ::fork();
             if (child == 0) {
-                struct rlimit core{0, 0};
+                struct rlimit core {
+                    0, 0
+                };
                 ::setrlimit(RLIMIT_CORE, &core);
-                struct rlimit size{200, 200};
+                struct rlimit size {
+                    200, 200
+                };
                 ::setrlimit(RLIMIT_FSIZE, &size);
                 std::signal(SIGXFSZ, killed ? SIG_DFL : SIG_IGN);
                 ::_exit(w.SaveSettings() ? 0 : 3);
@@ -399,8 +424,8 @@ std::vector<Case> buildCases() {
 // with the boxes, and the beep table is closed within its slots and shown.
 QStringList unusable(const ui::frmSorvaneTimer& w) {
     QStringList problems;
-    for (const QLineEdit* box : {w.Text6, w.Text7, w.TxtCycleTime, w.TxtCycleWarnTime, w.TxtFinalCountTime,
-                                 w.TxtFinalCountBps}) {
+    for (const QLineEdit* box :
+         {w.Text6, w.Text7, w.TxtCycleTime, w.TxtCycleWarnTime, w.TxtFinalCountTime, w.TxtFinalCountBps}) {
         if (!std::isfinite(numberFromText(box->text().toStdString())) || box->text().trimmed().isEmpty())
             problems << box->objectName() + " holds \"" + box->text() + "\"";
     }
@@ -450,8 +475,8 @@ QString windowSummary(const ui::frmSorvaneTimer& w) {
     while (end < kBeepTableSize && w.state.beepTimes[end] != 0.0f)
         ++end;
     return QStringLiteral("keys %1/%2/%3, pitch %4, dur %5, reps %6, cycle%7, %8 beeps")
-        .arg(w.Text1->text(), w.Text2->text(), w.Text3->text(), w.Text4->text(), w.Text5->text(), w.Text6->text(),
-             w.TxtCycleTime->text())
+        .arg(w.Text1->text(), w.Text2->text(), w.Text3->text(), w.Text4->text(), w.Text5->text(),
+             w.Text6->text(), w.TxtCycleTime->text())
         .arg(end);
 }
 
@@ -524,11 +549,12 @@ void BadInputTest::matrix() {
     NullHotkeyBackend hotkeys;
     QStringList messages;
     int exits = 0;
-    auto window = std::make_unique<ui::frmSorvaneTimer>(
-        ui::TimerServices{clock, pump, port, midi, hotkeys,
-                          [&](const std::string& m) { messages << QString::fromStdString(m); }, [&] { ++exits; }});
+    auto window = std::make_unique<ui::frmSorvaneTimer>(ui::TimerServices{
+        clock, pump, port, midi, hotkeys,
+        [&](const std::string& m) { messages << QString::fromStdString(m); }, [&] { ++exits; }});
     auto& w = *window;
-    const QString expectedStartFile = c.commandLine.isEmpty() ? QStringLiteral("SorvaneTimer.ini") : QString();
+    const QString expectedStartFile =
+        c.commandLine.isEmpty() ? QStringLiteral("SorvaneTimer.ini") : QString();
     w.Form_Load(c.commandLine);
     const qsizetype startMessages = messages.size();
     if (c.action)
@@ -549,8 +575,9 @@ void BadInputTest::matrix() {
     happened += changed.isEmpty() ? QStringLiteral("; no file changed") : "; changed: " + changed.join(", ");
     if (!problems.isEmpty())
         happened += "; window: " + problems.join(", ");
-    const QString saw = (messages.isEmpty() ? QStringLiteral("no message") : "\"" + messages.join("\" / \"") + "\"") +
-                        "; " + windowSummary(w);
+    const QString saw =
+        (messages.isEmpty() ? QStringLiteral("no message") : "\"" + messages.join("\" / \"") + "\"") + "; " +
+        windowSummary(w);
     inProcessRows().push_back({c.name, shortened(happened, 140), shortened(saw, 260)});
 
     QCOMPARE(exits, 0);
@@ -580,7 +607,8 @@ void BadInputTest::matrix() {
         QVERIFY(after.value("keep.ini").contains("123,\"Beep_Pitch\""));
     } else if (c.name.startsWith("file deleted by someone else")) {
         QVERIFY(!after.contains("other.ini"));
-        QVERIFY(after.value("SorvaneTimer.ini").contains("200,\"Beep_Pitch\"")); // a copy of the settings in use
+        QVERIFY(
+            after.value("SorvaneTimer.ini").contains("200,\"Beep_Pitch\"")); // a copy of the settings in use
     } else if (c.name == "negative key codes") {
         QCOMPARE(w.Text1->text(), QString("Ascii Key -5"));
         QCOMPARE(w.hotkeys[1].keyCode, int16_t(-32768));
@@ -706,13 +734,16 @@ void BadInputTest::realProgram() {
             if (!allowed(name, r.c->rewritten))
                 unexpected << name;
         QString happened = alive[i] ? QStringLiteral("kept running until ended")
-                                 : QStringLiteral("ENDED BY ITSELF (exit %1)").arg(r.process->exitCode());
-        happened += changed.isEmpty() ? QStringLiteral("; no file changed") : "; changed: " + changed.join(", ");
-        realRows().push_back({r.c->name, happened,
-                              shortened(told.isEmpty() ? QStringLiteral("no message") : told.join(" / "), 200)});
+                                    : QStringLiteral("ENDED BY ITSELF (exit %1)").arg(r.process->exitCode());
+        happened +=
+            changed.isEmpty() ? QStringLiteral("; no file changed") : "; changed: " + changed.join(", ");
+        realRows().push_back(
+            {r.c->name, happened,
+             shortened(told.isEmpty() ? QStringLiteral("no message") : told.join(" / "), 200)});
     }
     if (!platformNotices.isEmpty())
-        realRows().push_back({"(every case)", "platform notices, left out above", platformNotices.join(" / ")});
+        realRows().push_back(
+            {"(every case)", "platform notices, left out above", platformNotices.join(" / ")});
     for (std::size_t i = 0; i < runs.size(); ++i) {
         Run& r = runs[i];
         const QStringList told = fileMessages(r.err);

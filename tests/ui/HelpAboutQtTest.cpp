@@ -21,10 +21,12 @@ const QString kVersion = QStringLiteral("1.01b");
 const QStringList kHelpLines = {
     QStringLiteral("HELP: A description of each item can be seen by pointing the mouse at each option box."),
     QStringLiteral("To get started:"),
-    QStringLiteral("1) Press the start key 'F7' to start the timer. Listen for beeps at 10, 20, 30, ... seconds."),
+    QStringLiteral(
+        "1) Press the start key 'F7' to start the timer. Listen for beeps at 10, 20, 30, ... seconds."),
     QStringLiteral("2) Press the restart key 'A' to reset the timer. Listen for beeps again."),
     QStringLiteral("3) Press the stop key 'F8' to stop the timer. Check that the beeps have stopped."),
-    QStringLiteral("4) Click the start/restart/stop key boxes and press desired keys to change the assignments."),
+    QStringLiteral(
+        "4) Click the start/restart/stop key boxes and press desired keys to change the assignments."),
     QStringLiteral("5) Edit beep pitch and duration, or choose 'Midi Beeps'. Click 'Apply' to test."),
     QStringLiteral("6) Change the beep cycle parameters and see the effect on 'Current Beep Cycle'."),
     QStringLiteral("7) Click 'Custom Beep Cycle' and edit the beep times directly."),
@@ -32,7 +34,8 @@ const QStringList kHelpLines = {
     QStringLiteral("9) To restore defaults: delete the current 'SorvaneTimer.ini' file."),
     QStringLiteral("10) To make a new ini file, type a new name in the ini file box."),
     QStringLiteral("11) To switch to a different ini file, click the name in the file list."),
-    QStringLiteral("12) A specific ini filename can be entered on the command line when you run Sorvane Timer."),
+    QStringLiteral(
+        "12) A specific ini filename can be entered on the command line when you run Sorvane Timer."),
 };
 
 // Ways a window can be closed.
@@ -70,7 +73,8 @@ double logicalDpi() {
 // Whether the label shows its text on unwrapped lines inside its own area.
 bool textFits(const QLabel* label) {
     const QRect room = label->contentsRect();
-    const QRect needed = QFontMetrics(label->font()).boundingRect(room, Qt::AlignLeft | Qt::AlignTop, label->text());
+    const QRect needed =
+        QFontMetrics(label->font()).boundingRect(room, Qt::AlignLeft | Qt::AlignTop, label->text());
     return !label->wordWrap() && needed.width() <= room.width() && needed.height() <= room.height();
 }
 
@@ -194,7 +198,8 @@ void HelpAboutQtTest::helpLinks() {
 
 void HelpAboutQtTest::aboutTextsAndControls() {
     QWidget mainWindow;
-    frmAbout about(kVersion, [] {}, &mainWindow);
+    frmAbout about(
+        kVersion, [] {}, &mainWindow);
     QCOMPARE(about.windowTitle(), QStringLiteral("About"));
     QVERIFY(about.label6Text().startsWith(QStringLiteral("Sorvane Timer 1.01b\r")));
     QCOMPARE(about.label6Text(), frmHelp::titleText(kVersion));
@@ -257,15 +262,17 @@ void HelpAboutQtTest::aboutClose() {
 
 void HelpAboutQtTest::aboutLinks() {
     QWidget mainWindow;
-    frmAbout about(kVersion, [] {}, &mainWindow);
+    frmAbout about(
+        kVersion, [] {}, &mainWindow);
     checkLinkTargets(&about);
 }
 
 void HelpAboutQtTest::aboutHotkeyInfo_data() {
     QTest::addColumn<QString>("info");
     QTest::newRow("X11") << QStringLiteral("X11 (XInput2 raw keys)");
-    QTest::newRow("portal") << QStringLiteral("Desktop portal (Start: Ctrl+Alt+F7, Restart: Ctrl+Alt+A, Stop: "
-                                              "Ctrl+Alt+F8)");
+    QTest::newRow("portal") << QStringLiteral(
+        "Desktop portal (Start: Ctrl+Alt+F7, Restart: Ctrl+Alt+A, Stop: "
+        "Ctrl+Alt+F8)");
 }
 
 // The backend's name is shown in a line of its own below the other
@@ -273,27 +280,30 @@ void HelpAboutQtTest::aboutHotkeyInfo_data() {
 void HelpAboutQtTest::aboutHotkeyInfo() {
     QFETCH(QString, info);
     QWidget mainWindow;
-    frmAbout plain(kVersion, [] {}, &mainWindow);
+    frmAbout plain(
+        kVersion, [] {}, &mainWindow);
     QVERIFY(plain.hotkeyLabel());
     QVERIFY(plain.hotkeyLabel()->isHidden());
 
     int beeps = 0;
-    QPointer<frmAbout> about = new frmAbout(kVersion, [&] { ++beeps; }, &mainWindow, info);
+    QPointer<frmAbout> about = new frmAbout(
+        kVersion, [&] { ++beeps; }, &mainWindow, info);
     QCOMPARE(about->findChild<QLabel*>(QStringLiteral("hotkeyInfo")), about->hotkeyLabel());
     QCOMPARE(about->hotkeyLabel()->text(), QStringLiteral("Global hotkeys: ") + info);
     QVERIFY(!about->hotkeyLabel()->isHidden());
     // Wrapped where the name is long, the whole text is inside the label.
     QLabel* line = about->hotkeyLabel();
     const QRect needed = QFontMetrics(line->font())
-                             .boundingRect(line->contentsRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                                           line->text());
+                             .boundingRect(line->contentsRect(),
+                                           Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, line->text());
     QVERIFY(line->contentsRect().contains(needed));
     QVERIFY(line->font().pointSizeF() >= 6.0);
     QVERIFY(about->rect().contains(about->hotkeyLabel()->geometry()));
     QCOMPARE(about->width(), plain.width());
     QVERIFY(about->height() > plain.height());
 
-    const QList<QWidget*> before = {plain.Command1, plain.Label6, plain.Label7, plain.HLink1, plain.Label8, plain.HLink2};
+    const QList<QWidget*> before = {plain.Command1, plain.Label6, plain.Label7,
+                                    plain.HLink1,   plain.Label8, plain.HLink2};
     const QList<QWidget*> after = {about->Command1, about->Label6, about->Label7,
                                    about->HLink1,   about->Label8, about->HLink2};
     for (int i = 0; i < before.size(); ++i) {

@@ -45,7 +45,8 @@ void writeFile(const QString& path, const QByteArray& data) {
 }
 
 // The default file with some records replaced (1-based record number).
-QByteArray withRecords(std::initializer_list<std::pair<int, QByteArray>> changes, const QByteArray& tail = {}) {
+QByteArray withRecords(std::initializer_list<std::pair<int, QByteArray>> changes,
+                       const QByteArray& tail = {}) {
     QList<QByteArray> lines = kDefaultFile.split('\n');
     lines.removeLast();
     for (const auto& [record, value] : changes) {
@@ -105,8 +106,9 @@ void MainWindowTest::designTimeTextsBeforeStartUp() {
     QCOMPARE(h.beeps(), 0);
     QCOMPARE(w.state.repeatCount, int16_t(0));
     QCOMPARE(w.findChild<QLineEdit*>("TxtCycleWarnTime"), w.TxtCycleWarnTime);
-    QCOMPARE(w.Text4->toolTip(),
-             QString("Keep the beep pitch value lower to reduce cpu load. A lower value gives a higher pitch."));
+    QCOMPARE(
+        w.Text4->toolTip(),
+        QString("Keep the beep pitch value lower to reduce cpu load. A lower value gives a higher pitch."));
     QCOMPARE(w.Text7->toolTip(), QString("Speed of  beeps in warnings."));
 }
 
@@ -136,17 +138,22 @@ void MainWindowTest::startUpInEmptyFolderWritesDefaults() {
     QCOMPARE(fileListNames(w), QStringList{"SorvaneTimer.ini"});
     QCOMPARE(QString::fromStdString(h.midi.file), QDir::currentPath() + "/beep.mid");
     // All receivers start switched on; start-up does not touch them.
-    QVERIFY(w.HotKeyCoReceiver1.isEnabled() && w.HotKeyCoReceiver2.isEnabled() && w.HotKeyCoReceiver3.isEnabled());
+    QVERIFY(w.HotKeyCoReceiver1.isEnabled() && w.HotKeyCoReceiver2.isEnabled() &&
+            w.HotKeyCoReceiver3.isEnabled());
     QVERIFY(h.messages.empty());
 }
 
 void MainWindowTest::commandLineNamesTheFile_data() {
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("file");
-    QTest::newRow("plain") << "work" << "work.ini";
-    QTest::newRow("other extension") << "work.cfg" << "work.cfg";
-    QTest::newRow("two words, one name") << "my timer" << "my timer.ini";
-    QTest::newRow("blanks kept") << " lead" << " lead.ini";
+    QTest::newRow("plain") << "work"
+                           << "work.ini";
+    QTest::newRow("other extension") << "work.cfg"
+                                     << "work.cfg";
+    QTest::newRow("two words, one name") << "my timer"
+                                         << "my timer.ini";
+    QTest::newRow("blanks kept") << " lead"
+                                 << " lead.ini";
 }
 
 void MainWindowTest::commandLineNamesTheFile() {
@@ -184,8 +191,10 @@ void MainWindowTest::applyWithCustomListWritesTheList() {
 void MainWindowTest::shiftRecordsLoadAndVanishOnSave() {
     Harness h;
     QByteArray file = kDefaultFile;
-    file.replace("118,\"Start_Key_Code\"\r\n", "120,\"Start_Key_Code\"\r\n2,\"Start_Key_Shift1_Ctrl2_Alt4_Code\"\r\n");
-    file.replace("119,\"Stop_Key_Code\"\r\n", "119,\"Stop_Key_Code\"\r\n4,\"Stop_Key_Shift1_Ctrl2_Alt4_Code\"\r\n");
+    file.replace("118,\"Start_Key_Code\"\r\n",
+                 "120,\"Start_Key_Code\"\r\n2,\"Start_Key_Shift1_Ctrl2_Alt4_Code\"\r\n");
+    file.replace("119,\"Stop_Key_Code\"\r\n",
+                 "119,\"Stop_Key_Code\"\r\n4,\"Stop_Key_Shift1_Ctrl2_Alt4_Code\"\r\n");
     writeFile(h.path("SorvaneTimer.ini"), file);
     auto& w = *h.window;
     w.Form_Load(QString());
@@ -351,7 +360,8 @@ void MainWindowTest::restartAndStopDuringRun() {
     w.HotKeyCoReceiver1.press();
     const std::vector<uint32_t> expected = {start, start + 1001, start + 1500, start + 2501, start + 2700};
     QCOMPARE(h.port.beepTicks, expected);
-    QVERIFY(w.HotKeyCoReceiver1.isEnabled() && !w.HotKeyCoReceiver2.isEnabled() && !w.HotKeyCoReceiver3.isEnabled());
+    QVERIFY(w.HotKeyCoReceiver1.isEnabled() && !w.HotKeyCoReceiver2.isEnabled() &&
+            !w.HotKeyCoReceiver3.isEnabled());
     QCOMPARE(w.state.stopFlag, kTrue); // left set; cleared when the next run begins
 }
 
@@ -371,7 +381,8 @@ void MainWindowTest::keyBoxCaptureDuringRunEndsIt() {
     w.HotKeyCoReceiver1.press();
     // Start beep, the moment at 1 s, the key box's own beep; nothing after.
     QCOMPARE(h.port.beepTicks.size(), size_t(3));
-    QVERIFY(!w.HotKeyCoReceiver1.isEnabled() && !w.HotKeyCoReceiver2.isEnabled() && !w.HotKeyCoReceiver3.isEnabled());
+    QVERIFY(!w.HotKeyCoReceiver1.isEnabled() && !w.HotKeyCoReceiver2.isEnabled() &&
+            !w.HotKeyCoReceiver3.isEnabled());
     // Pressing the Start key while capturing assigns it and starts nothing.
     QTest::keyClick(w.Text1, Qt::Key_F7);
     QCOMPARE(w.Text1->text(), QString("F7"));
@@ -379,7 +390,8 @@ void MainWindowTest::keyBoxCaptureDuringRunEndsIt() {
     // Leaving the box turns Start back on only.
     w.Text4->setFocus(Qt::MouseFocusReason);
     QCoreApplication::processEvents();
-    QVERIFY(w.HotKeyCoReceiver1.isEnabled() && !w.HotKeyCoReceiver2.isEnabled() && !w.HotKeyCoReceiver3.isEnabled());
+    QVERIFY(w.HotKeyCoReceiver1.isEnabled() && !w.HotKeyCoReceiver2.isEnabled() &&
+            !w.HotKeyCoReceiver3.isEnabled());
 }
 
 void MainWindowTest::keyBoxAssignsKeys() {
@@ -530,7 +542,8 @@ void MainWindowTest::badFilesKeepProgramRunning() {
     QCOMPARE(w.Text2->text(), QString("B"));
     QCOMPARE(w.Text3->text(), QString("F8"));
     QCOMPARE(h.messages.size(), size_t(4));
-    QCOMPARE(readAll(h.path("short.ini")), QByteArray("120,\"Start_Key_Code\"\r\n66,\"Restart_Key_Code\"\r\n"));
+    QCOMPARE(readAll(h.path("short.ini")),
+             QByteArray("120,\"Start_Key_Code\"\r\n66,\"Restart_Key_Code\"\r\n"));
 
     // 300 list values: 255 are used, the file stays as it was.
     QByteArray list;

@@ -155,7 +155,8 @@ void QtKeyMapQtTest::shiftMask_data() {
     QTest::newRow("Shift+Ctrl+Alt") << int(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier) << 7;
     QTest::newRow("Meta alone") << int(Qt::MetaModifier) << 0;
     QTest::newRow("keypad alone") << kPad << 0;
-    QTest::newRow("Ctrl+Meta+keypad") << int(Qt::ControlModifier | Qt::MetaModifier | Qt::KeypadModifier) << 2;
+    QTest::newRow("Ctrl+Meta+keypad")
+        << int(Qt::ControlModifier | Qt::MetaModifier | Qt::KeypadModifier) << 2;
 }
 
 void QtKeyMapQtTest::shiftMask() {
@@ -176,7 +177,8 @@ void QtKeyMapQtTest::shiftMaskOfKeyPress_data() {
     QTest::newRow("Control, unflagged") << int(Qt::Key_Control) << kNone << 2;
     QTest::newRow("Control, flagged") << int(Qt::Key_Control) << kCtrl << 2;
     QTest::newRow("Alt, unflagged") << int(Qt::Key_Alt) << kNone << 4;
-    QTest::newRow("Alt with Ctrl held") << int(Qt::Key_Alt) << int(Qt::ControlModifier | Qt::AltModifier) << 6;
+    QTest::newRow("Alt with Ctrl held")
+        << int(Qt::Key_Alt) << int(Qt::ControlModifier | Qt::AltModifier) << 6;
     QTest::newRow("F7 with Ctrl") << int(Qt::Key_F7) << kCtrl << 2;
     QTest::newRow("plain letter") << int(Qt::Key_A) << kNone << 0;
     QTest::newRow("Meta alone") << int(Qt::Key_Meta) << int(Qt::MetaModifier) << 0;

@@ -12,6 +12,7 @@ PACKAGES=(
   xvfb xauth xdotool
   libevdev-dev dbus-daemon
   clang-14 libclang-rt-14-dev
+  locales
 )
 
 missing=()

@@ -100,9 +100,16 @@ check "repetition 1, moment 0.5 s" "$(rel "${T[2]}" "$S1")" 0.521
 check "repetition 1, moment 1 s" "$(rel "${T[3]}" "$S1")" 1.021
 check "repetition 2, moment 0.5 s" "$(rel "${T[4]}" "$S1")" 1.542
 check "repetition 2, moment 1 s" "$(rel "${T[5]}" "$S1")" 2.042
-# Run 2: start, restart about 0.25 s later, stop about 0.25 s after that;
-# the first moment (0.5 s after the restart) never comes.
+# Run 2: start, restart about 0.25 s later, stop about 0.25 s after that.
+# The keys come from separate xdotool runs, so only their order and rough
+# spacing are checked; that the first moment after the restart (0.52 s)
+# never sounds is already proven by the count of beeps.
+between() { # name value low high
+    awk -v v="$2" -v lo="$3" -v hi="$4" 'BEGIN { exit !(v >= lo && v <= hi) }' ||
+        fail "$1: $2 s is outside $3 .. $4 s"
+    printf '  %-28s %8.3f s (between %s and %s)\n' "$1" "$2" "$3" "$4"
+}
 S2=${T[6]}
-check "run 2 restart beep" "$(rel "${T[7]}" "$S2")" 0.27
-check "run 2 stop beep" "$(rel "${T[8]}" "$S2")" 0.54
+between "run 2 restart after start" "$(rel "${T[7]}" "$S2")" 0.15 0.50
+between "run 2 stop after restart" "$(rel "${T[8]}" "${T[7]}")" 0.15 0.50
 echo "end-to-end: 9 beeps in order, letters typed: aa"

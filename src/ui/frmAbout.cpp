@@ -6,24 +6,13 @@
 
 #include <QCloseEvent>
 #include <QFont>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRect>
-#include <QScreen>
 
 using sorvane::ui::HyperLink;
 
-namespace {
-
-double logicalDpiOf(const QWidget* widget) {
-    const QScreen* screen = widget->screen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInch() : 96.0;
-}
-
-} // namespace
+namespace {} // namespace
 
 frmAbout::frmAbout(const QString& programVersion, std::function<void()> playBeep, QWidget* mainWindow,
                    const QString& hotkeyInfo)
@@ -44,7 +33,7 @@ frmAbout::frmAbout(const QString& programVersion, std::function<void()> playBeep
     HLink2->setObjectName(QStringLiteral("HLink2"));
     m_hotkeyLabel->setObjectName(QStringLiteral("hotkeyInfo"));
 
-    const double dpi = logicalDpiOf(this);
+    const double dpi = sorvane::ui::logicalDpiOf(this);
     auto place = [dpi](QWidget* w, int left, int top, int width, int height) {
         w->setGeometry(sorvane::ui::twipsRect(left, top, width, height, dpi));
     };

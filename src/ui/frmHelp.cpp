@@ -4,10 +4,8 @@
 #include "ui/Twips.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QStringList>
 
 using sorvane::ui::HyperLink;
@@ -15,13 +13,6 @@ using sorvane::ui::HyperLink;
 namespace {
 
 constexpr QChar kCarriageReturn(13);
-
-double logicalDpiOf(const QWidget* widget) {
-    const QScreen* screen = widget->screen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInch() : 96.0;
-}
 
 // Labels break lines at line feeds only; a carriage return would show as a
 // blank.
@@ -49,7 +40,7 @@ frmHelp::frmHelp(const QString& programVersion, std::function<void()> playBeep, 
     Label8->setObjectName(QStringLiteral("Label8"));
     HLink2->setObjectName(QStringLiteral("HLink2"));
 
-    const double dpi = logicalDpiOf(this);
+    const double dpi = sorvane::ui::logicalDpiOf(this);
     auto place = [dpi](QWidget* w, int left, int top, int width, int height) {
         w->setGeometry(sorvane::ui::twipsRect(left, top, width, height, dpi));
     };

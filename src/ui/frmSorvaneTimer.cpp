@@ -24,7 +24,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace sorvane::ui {
 
@@ -205,7 +204,7 @@ void frmSorvaneTimer::createControls() {
 }
 
 void frmSorvaneTimer::applyLayout() {
-    const double dpi = screen() ? screen()->logicalDotsPerInch() : 96.0;
+    const double dpi = logicalDpiOf(this);
     QFont small = font();
     small.setPointSizeF(8.0);
     setFont(small);
@@ -475,17 +474,20 @@ void frmSorvaneTimer::Check1_Click() {
     for (QWidget* w : std::initializer_list<QWidget*>{Text6, Text7, TxtCycleTime, ChkWarn, TxtCycleWarnTime,
                                                       ChkFinalCount, TxtFinalCountTime, TxtFinalCountBps})
         w->setEnabled(on);
+    setBeepListCaption();
+}
+
+void frmSorvaneTimer::setBeepListCaption() {
     Label11->setText(OptCycleUnitsSec->isChecked() ? QStringLiteral("Current Beep Cycle (in sec)")
                                                    : QStringLiteral("Current Beep Cycle (in min)"));
 }
 
 void frmSorvaneTimer::OptCycleUnitsSec_Click() {
-    Label11->setText(OptCycleUnitsSec->isChecked() ? QStringLiteral("Current Beep Cycle (in sec)")
-                                                   : QStringLiteral("Current Beep Cycle (in min)"));
+    setBeepListCaption();
 }
 
 void frmSorvaneTimer::OptcycleUnitsMin_Click() {
-    OptCycleUnitsSec_Click();
+    setBeepListCaption();
 }
 
 void frmSorvaneTimer::Command2_Click() {

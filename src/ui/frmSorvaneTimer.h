@@ -155,6 +155,8 @@ private:
     void connectHandlers();
     void applyLayout();
     void fitCaptions();
+    // "Current Beep Cycle (in sec)" or "(in min)", after the unit option.
+    void setBeepListCaption();
     // The default settings, put into the window's controls.
     void setDefaults();
     QLineEdit* keyBox(int box) const;

@@ -33,6 +33,15 @@ void PrintTo(const ReadCase& c, std::ostream* os) {
     *os << "\"" << c.text << "\" -> " << c.expected;
 }
 
+// Long texts whose written exponent points the other way from their real
+// magnitude: 1e390, -1e390, 1e-401, and 0.1 and 1e300 written the long way.
+const std::string kZeros400 = std::string(400, '0');
+const std::string kHugeTinyExponent = "1" + kZeros400 + "e-10";
+const std::string kMinusHugeTinyExponent = "-1" + kZeros400 + "D-10";
+const std::string kTinyNoExponent = "0." + kZeros400 + "1";
+const std::string kTenthLongWay = "0." + std::string(300, '0') + "1e300";
+const std::string kLargeLongWay = "1" + std::string(320, '0') + "e-20";
+
 class NumberFromTextTest : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(NumberFromTextTest, ReadsLeniently) {
@@ -69,7 +78,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, NumberFromTextTest,
                              ReadCase{"12abc", 12.0}, ReadCase{"3 apples", 3.0}, ReadCase{"7.5 sec", 7.5},
                              ReadCase{"abc", 0.0}, ReadCase{"", 0.0}, ReadCase{"none", 0.0},
                              ReadCase{"midi", 0.0}, ReadCase{"   ", 0.0}, ReadCase{"-", 0.0},
-                             ReadCase{".", 0.0}, ReadCase{"abc5", 0.0}, ReadCase{"\"Beep_Pitch\"", 0.0}));
+                             ReadCase{".", 0.0}, ReadCase{"abc5", 0.0}, ReadCase{"\"Beep_Pitch\"", 0.0},
+                             // beyond the double range by the value's real magnitude, not
+                             // by the sign of its written exponent; subnormals stay
+                             ReadCase{kHugeTinyExponent.c_str(), DBL_MAX},
+                             ReadCase{kMinusHugeTinyExponent.c_str(), -DBL_MAX},
+                             ReadCase{kTinyNoExponent.c_str(), 0.0}, ReadCase{kTenthLongWay.c_str(), 0.1},
+                             ReadCase{kLargeLongWay.c_str(), 1e300}, ReadCase{"1e-310", 1e-310}));
 
 TEST(NumberFromText, StopsAtEmbeddedNul) {
     const std::string text("12\0"

@@ -251,7 +251,10 @@ std::vector<Case> buildCases() {
                                                   {14, "1e-999"},
                                                   {15, "1e999"}}));
         c.commandLine = "nan.ini";
-        c.toldUser = true;
+        // The warning interval reads as 0: the first moment is 0 and ends the
+        // table, so the moments that do not fit would never have been played
+        // and there is no cut to tell of.
+        c.toldUser = false;
         c.knownFault = "a field that is not a number reads as 0: a start key of NaN names no key";
         cases.push_back(c);
     }

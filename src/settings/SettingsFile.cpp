@@ -198,9 +198,8 @@ FileResult rewriteInPlace(const std::string& target, const std::string& text, co
 
     // Growing first: the bytes beyond the old end need new room, and a full
     // disk or a size limit then fails before any old byte has changed.
-    if (text.size() > old.size() &&
-        !writeAllAt(fd.get(), text.data() + old.size(), text.size() - old.size(),
-                    static_cast<off_t>(old.size()))) {
+    if (text.size() > old.size() && !writeAllAt(fd.get(), text.data() + old.size(), text.size() - old.size(),
+                                                static_cast<off_t>(old.size()))) {
         const int err = errno;
         if (::ftruncate(fd.get(), static_cast<off_t>(old.size())) != 0) {
             // The old content is whole; at worst part of the new tail stays behind it.
@@ -442,7 +441,8 @@ std::string bytesFromName(std::u16string_view name) {
     };
     for (std::size_t i = 0; i < name.size(); ++i) {
         const char16_t u = name[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < name.size() && name[i + 1] >= 0xDC00 && name[i + 1] <= 0xDFFF) {
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < name.size() && name[i + 1] >= 0xDC00 &&
+            name[i + 1] <= 0xDFFF) {
             put(0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (name[i + 1] - 0xDC00));
             ++i;
         } else if (u >= 0xDC80 && u <= 0xDCFF) {

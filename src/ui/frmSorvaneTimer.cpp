@@ -873,7 +873,8 @@ QListWidgetItem* frmSorvaneTimer::currentFileItem() const {
     // The same file under another name: a folder part, or a link.
     const std::string current = settingsPath();
     for (int i = 0; i < File1->count(); ++i) {
-        const std::string listed = m_folderBytes + "/" + nameBytes(File1->item(i)->data(Qt::UserRole).toString());
+        const std::string listed =
+            m_folderBytes + "/" + nameBytes(File1->item(i)->data(Qt::UserRole).toString());
         if (isSameFile(listed, current))
             return File1->item(i);
     }
@@ -919,10 +920,10 @@ void frmSorvaneTimer::Command4_Click() {
     const std::string path = settingsPath();
     if (isWriteProtected(path) && folderAllowsRemoving(path)) {
         const QString name = IniFileName;
-        auto* question = new QMessageBox(
-            QMessageBox::Question, QStringLiteral("Sorvane Timer"),
-            QStringLiteral("\"%1\" is write-protected. Delete it anyway?").arg(name),
-            QMessageBox::Yes | QMessageBox::No, this);
+        auto* question =
+            new QMessageBox(QMessageBox::Question, QStringLiteral("Sorvane Timer"),
+                            QStringLiteral("\"%1\" is write-protected. Delete it anyway?").arg(name),
+                            QMessageBox::Yes | QMessageBox::No, this);
         question->setDefaultButton(QMessageBox::No);
         question->setAttribute(Qt::WA_DeleteOnClose);
         question->setWindowModality(Qt::WindowModal);

@@ -351,10 +351,11 @@ TEST_F(SettingsFileTest, ListTakesRegularIniFilesInAnyCase) {
 // Every byte string survives the trip through the display form; valid UTF-8
 // shows as its characters.
 TEST(FileNames, BytesSurviveTheDisplayForm) {
-    EXPECT_EQ(nameFromBytes("Z\xc3\xbcrich \xe2\x82\xac \xf0\x9f\x98\x80.ini"), u"Z\u00fcrich \u20ac \U0001F600.ini");
+    EXPECT_EQ(nameFromBytes("Z\xc3\xbcrich \xe2\x82\xac \xf0\x9f\x98\x80.ini"),
+              u"Z\u00fcrich \u20ac \U0001F600.ini");
     EXPECT_EQ(nameFromBytes("caf\xe9"), std::u16string(u"caf") + char16_t(0xDCE9));
-    const char* odd[] = {"caf\xe9.ini", "\xc0\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xe2\x82", "\x80\xbf\xfe\xff",
-                         "a\xf0\x9f\x98"};
+    const char* odd[] = {"caf\xe9.ini", "\xc0\xaf",         "\xed\xa0\x80", "\xf4\x90\x80\x80",
+                         "\xe2\x82",    "\x80\xbf\xfe\xff", "a\xf0\x9f\x98"};
     for (const char* bytes : odd)
         EXPECT_EQ(bytesFromName(nameFromBytes(bytes)), bytes) << bytes;
     std::mt19937 random(7);

@@ -41,6 +41,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <grp.h>
 #include <memory>
@@ -103,22 +104,37 @@ bool writeBytes(const QString& path, const QByteArray& data) {
 // Every entry of a folder, recursively: files with their bytes, folders as
 // a marker.
 using Snapshot = QMap<QString, QByteArray>;
+// Walked by the system's bytes, so that names that are not UTF-8 are seen
+// too (shown with replacement characters).
 Snapshot snapshot(const QString& root) {
     Snapshot s;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString rel = QDir(root).relativeFilePath(path);
-        const QFileInfo info = it.fileInfo();
-        if (info.isDir()) {
-            s[rel] = "<folder>";
+    namespace fs = std::filesystem;
+    const fs::path base = QFile::encodeName(root).toStdString();
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(base, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        const std::string rel = it->path().lexically_relative(base).native();
+        const QString name = QString::fromUtf8(rel.data(), static_cast<qsizetype>(rel.size()));
+        if (it->is_directory(ec) && !it->is_symlink(ec)) {
+            s[name] = "<folder>";
         } else {
-            QFile f(path);
-            s[rel] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+            QFile f;
+            s[name] = f.open(std::fopen(it->path().c_str(), "rb"), QIODevice::ReadOnly,
+                             QFileDevice::AutoCloseHandle)
+                          ? f.readAll()
+                          : QByteArray("<unreadable>");
         }
     }
     return s;
+}
+
+// Removes what a case left in its folder, whatever the names' bytes, so that
+// the temporary folder can go.
+void emptyFolder(const QString& root) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(QFile::encodeName(root).toStdString(), ec))
+        fs::remove_all(entry.path(), ec);
 }
 
 // Names whose entries differ between two snapshots (changed, new or gone).
@@ -152,6 +168,10 @@ struct Case {
     QStringList rewritten;                                         // entries the case may create or change
     QString knownFault;      // why the usable-settings check fails by design
     bool realProgram = true; // also run against the real program (no action)
+    // The real program's arguments as bytes, when they are not the command
+    // line as one argument; the file they name must exist under exactly
+    // those bytes (joined by blanks, ".ini" added) afterwards.
+    QList<QByteArray> argv;
 };
 
 void typeName(ui::frmSorvaneTimer& w, const QString& name) {
@@ -306,6 +326,23 @@ std::vector<Case> buildCases() {
         };
         c.toldUser = true;
         c.rewritten = {"SorvaneTimer.ini"};
+        cases.push_back(c);
+    }
+    // Qt's own options are names like any other: Qt never sees them.
+    for (const QList<QByteArray>& argv : QList<QList<QByteArray>>{{"-platform", "foo"}, {"-reverse"}}) {
+        Case c;
+        c.name = "command line: " + QString::fromLatin1(argv.join(' '));
+        c.commandLine = QString::fromLatin1(argv.join(' '));
+        c.rewritten = {c.commandLine + ".ini"};
+        c.argv = argv;
+        cases.push_back(c);
+    }
+    {
+        Case c;
+        c.name = "command line: name that is not UTF-8";
+        c.commandLine = QStringLiteral("caf") + QChar(0xDCE9); // how the window carries the byte E9
+        c.rewritten = {QStringLiteral("caf\uFFFD.ini")};       // how QDir shows it
+        c.argv = {"caf\xe9"};
         cases.push_back(c);
     }
     {
@@ -741,6 +778,7 @@ private slots:
     void matrix();
     void realProgram();
     void permissionMatrix();
+    void noSessionBusIsStarted();
     void cleanupTestCase();
 };
 
@@ -760,8 +798,12 @@ void BadInputTest::matrix() {
     QVERIFY(QDir::setCurrent(dir.path()));
     struct Back {
         QString folder;
-        ~Back() { QDir::setCurrent(folder); }
-    } back{previous};
+        QString scratch;
+        ~Back() {
+            QDir::setCurrent(folder);
+            emptyFolder(scratch);
+        }
+    } back{previous, dir.path()};
     const QDir folder(dir.path());
     if (c.prepare)
         c.prepare(folder);
@@ -864,9 +906,18 @@ void BadInputTest::realProgram() {
         QByteArray err;
     };
     std::vector<Run> runs;
+    struct EmptyAll {
+        std::vector<Run>& runs;
+        ~EmptyAll() {
+            for (Run& r : runs)
+                if (r.dir)
+                    emptyFolder(r.dir->path());
+        }
+    } emptyAll{runs};
     // A plain start in an empty folder first: what it prints is about the
     // platform (no display, no session bus), not about any settings file.
-    static const Case baseline{"plain start (baseline)", {}, {}, {}, false, {"SorvaneTimer.ini"}, {}, true};
+    static const Case baseline{"plain start (baseline)", {}, {},   {}, false,
+                               {"SorvaneTimer.ini"},     {}, true, {}};
     {
         Run r;
         r.c = &baseline;
@@ -916,7 +967,26 @@ void BadInputTest::realProgram() {
         r.process = std::make_unique<QProcess>();
         r.process->setProcessEnvironment(env);
         r.process->setWorkingDirectory(r.dir->path());
-        r.process->start(program, r.c->commandLine.isEmpty() ? QStringList{} : QStringList{r.c->commandLine});
+        if (r.c->argv.isEmpty()) {
+            r.process->start(program,
+                             r.c->commandLine.isEmpty() ? QStringList{} : QStringList{r.c->commandLine});
+        } else {
+            // Bytes that are not UTF-8 cannot pass through QProcess: the shell
+            // turns escapes back into bytes.
+            QStringList args{
+                QStringLiteral("-c"),
+                QStringLiteral("p=$1; shift; n=$#; while [ $n -gt 0 ]; do set -- \"$@\" "
+                               "\"$(printf '%b' \"$1\")\"; shift; n=$((n-1)); done; exec \"$p\" \"$@\""),
+                QStringLiteral("sh"), program};
+            for (const QByteArray& arg : r.c->argv) {
+                QString escaped;
+                for (const char ch : arg)
+                    escaped +=
+                        QStringLiteral("\\0%1").arg(static_cast<unsigned char>(ch), 3, 8, QLatin1Char('0'));
+                args << escaped;
+            }
+            r.process->start(QStringLiteral("/bin/sh"), args);
+        }
     }
     for (Run& r : runs)
         QVERIFY2(r.process->waitForStarted(30000), qPrintable(r.c->name));
@@ -981,6 +1051,15 @@ void BadInputTest::realProgram() {
         QVERIFY2(alive[i], qPrintable(r.c->name + ": " + QString::fromLocal8Bit(r.err.right(2000))));
         QVERIFY2(unexpected.isEmpty(), qPrintable(r.c->name + ": changed " + unexpected.join(", ")));
         QVERIFY2(told.isEmpty() != r.c->toldUser, qPrintable(r.c->name + ": " + told.join(" / ")));
+        if (!r.c->argv.isEmpty()) {
+            const QByteArray file = r.c->argv.join(' ') + ".ini";
+            QFile created;
+            QVERIFY2(
+                created.open(std::fopen((QFile::encodeName(r.dir->path()) + "/" + file).constData(), "rb"),
+                             QIODevice::ReadOnly, QFileDevice::AutoCloseHandle),
+                qPrintable(r.c->name + ": no file under the argument's bytes"));
+            QCOMPARE(created.size(), 393);
+        }
     }
 #endif
 }
@@ -1080,6 +1159,47 @@ void BadInputTest::permissionMatrix() {
         permissionRows().push_back({cellName(c), filesSummary(before, after), saw});
     }
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QStringLiteral("\n"))));
+}
+
+// Without a session bus and with an X display named, the bus library would
+// start a bus of its own through dbus-launch, which then outlives the
+// program.  A dbus-launch found first on the PATH records any such call.
+void BadInputTest::noSessionBusIsStarted() {
+#ifndef SORVANE_TIMER_PATH
+    QSKIP("the path of the program was not given to this test");
+#else
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QDir d(dir.path());
+    QVERIFY(d.mkdir("bin") && d.mkdir("runtime") && d.mkdir("work"));
+    QVERIFY(writeBytes(d.filePath("bin/dbus-launch"),
+                       "#!/bin/sh\necho \"$@\" >> \"$(dirname \"$0\")/../called\"\nexit 1\n"));
+    QVERIFY(QFile::setPermissions(d.filePath("bin/dbus-launch"), QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(
+        QFile::setPermissions(d.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DBUS_SESSION_BUS_ADDRESS");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert("DISPLAY", ":424242"); // named, never opened by the offscreen window
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("SDL_AUDIODRIVER", "dummy");
+    env.insert("XDG_RUNTIME_DIR", d.filePath("runtime"));
+    env.insert("HOME", d.filePath("work"));
+    env.insert("PATH", d.filePath("bin") + ":" + env.value("PATH"));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(d.filePath("work"));
+    program.start(QStringLiteral(SORVANE_TIMER_PATH), {});
+    QVERIFY(program.waitForStarted(30000));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(d.filePath("work/SorvaneTimer.ini")).size() == 393, 60000);
+    QTest::qWait(1000); // the bus is looked for after the window is up
+    program.terminate();
+    QVERIFY(program.waitForFinished(10000));
+    const QByteArray err = program.readAllStandardError();
+    QVERIFY2(!QFile::exists(d.filePath("called")),
+             qPrintable("dbus-launch was run: " + QString::fromLocal8Bit(err)));
+    QVERIFY2(err.contains("no session bus"), err.constData());
+#endif
 }
 
 void BadInputTest::cleanupTestCase() {

@@ -637,6 +637,8 @@ bool frmSorvaneTimer::SaveSettings() {
     const std::string error = writeSettings();
     if (!error.empty())
         notify(fromStd(error) + QStringLiteral("."));
+    else
+        m_currentFile = IniFileName; // the file now holds the settings shown
     // A save may have created the file (again): the list shows what is there.
     refreshFileList();
     return error.empty();

@@ -877,6 +877,10 @@ void BadInputTest::matrix() {
         QVERIFY(!after.contains("other.ini"));
         QVERIFY(
             after.value("SorvaneTimer.ini").contains("200,\"Beep_Pitch\"")); // a copy of the settings in use
+    } else if (c.name.startsWith("truncated after record") && !c.name.endsWith("15")) {
+        // At start-up the settings a short file lacks are the defaults.
+        QVERIFY2(messages.last().endsWith("the defaults were used for the others."),
+                 qPrintable(messages.last()));
     } else if (c.name == "negative key codes") {
         QCOMPARE(w.Text1->text(), QString("Ascii Key -5"));
         QCOMPARE(w.hotkeys[1].keyCode, int16_t(-32768));

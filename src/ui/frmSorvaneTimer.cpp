@@ -58,6 +58,11 @@ QString nameText(const std::string& bytes) {
 std::string nameBytes(const QString& name) {
     return bytesFromName(name.toStdU16String());
 }
+// A name in a message: bytes that are not UTF-8 show as replacement characters.
+QString shownName(const QString& name) {
+    const std::string bytes = nameBytes(name);
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
 
 std::string currentFolder() {
     std::vector<char> buf(4096);
@@ -739,7 +744,7 @@ void frmSorvaneTimer::LoadSettings() {
             m_tableCut = false;
             if (read.listCut)
                 notify(QStringLiteral("%1 holds more than %2 beep times; only the first %2 are used.")
-                           .arg(IniFileName)
+                           .arg(shownName(IniFileName))
                            .arg(kMaxBeepMoments));
         } else if (!r[7] && Check1->value() == 1) {
             // The file ends before its custom-list switch: the custom list
@@ -749,7 +754,7 @@ void frmSorvaneTimer::LoadSettings() {
         }
         if (read.recordsRead() < read.records.size())
             notify(QStringLiteral("%1 ends after %2 of its 15 settings; %3")
-                       .arg(IniFileName)
+                       .arg(shownName(IniFileName))
                        .arg(read.recordsRead())
                        .arg(m_loadedOnce ? QStringLiteral("the others were kept as they were.")
                                          : QStringLiteral("the defaults were used for the others.")));
@@ -776,7 +781,7 @@ void frmSorvaneTimer::LoadSettings() {
             message += QStringLiteral("The default settings are in use.");
         } else if (!m_currentFile.isEmpty()) {
             IniFileName = m_currentFile;
-            message += QStringLiteral("\"%1\" stays the current file.").arg(m_currentFile);
+            message += QStringLiteral("\"%1\" stays the current file.").arg(shownName(m_currentFile));
         } else {
             message += QStringLiteral("The settings in use were kept.");
         }
@@ -922,10 +927,10 @@ void frmSorvaneTimer::Command4_Click() {
     const std::string path = settingsPath();
     if (isWriteProtected(path) && folderAllowsRemoving(path)) {
         const QString name = IniFileName;
-        auto* question =
-            new QMessageBox(QMessageBox::Question, QStringLiteral("Sorvane Timer"),
-                            QStringLiteral("\"%1\" is write-protected. Delete it anyway?").arg(name),
-                            QMessageBox::Yes | QMessageBox::No, this);
+        auto* question = new QMessageBox(
+            QMessageBox::Question, QStringLiteral("Sorvane Timer"),
+            QStringLiteral("\"%1\" is write-protected. Delete it anyway?").arg(shownName(name)),
+            QMessageBox::Yes | QMessageBox::No, this);
         question->setDefaultButton(QMessageBox::No);
         question->setAttribute(Qt::WA_DeleteOnClose);
         question->setWindowModality(Qt::WindowModal);
@@ -942,7 +947,8 @@ void frmSorvaneTimer::Command4_Click() {
 void frmSorvaneTimer::deleteCurrentFile() {
     const FileResult removed = deleteSettingsFile(settingsPath());
     if (!removed.ok) {
-        notify(fromStd(removed.error) + QStringLiteral(". \"%1\" stays the current file.").arg(IniFileName));
+        notify(fromStd(removed.error) +
+               QStringLiteral(". \"%1\" stays the current file.").arg(shownName(IniFileName)));
         refreshFileList();
         return;
     }

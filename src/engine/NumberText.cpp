@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -72,70 +73,75 @@ double numberFromText(std::string_view text) {
         return 0;
     }
 
-    // Gather the number in a canonical form and let from_chars (which never
-    // looks at the locale) do the correctly rounded conversion.
+    // Gather the digits and note where the point stands; the exponent is
+    // read as a (saturating) integer.
     std::string digits;
     bool negative = false;
     if (in.peek() == '+' || in.peek() == '-') {
         negative = in.peek() == '-';
         in.next();
     }
-    bool anyDigit = false;
+    std::size_t intDigits = 0;
     while (isDigit(in.peek())) {
         digits += in.peek();
-        anyDigit = true;
+        ++intDigits;
         in.next();
     }
     if (in.peek() == '.') {
         in.next();
-        digits += '.';
         while (isDigit(in.peek())) {
             digits += in.peek();
-            anyDigit = true;
             in.next();
         }
     }
-    if (!anyDigit)
+    if (digits.empty())
         return 0;
 
+    // Far beyond any double, yet far from overflowing when the position of
+    // the point (at most a few million digits) is added.
+    constexpr int64_t kExponentLimit = 1'000'000'000'000'000;
+    int64_t exponent = 0;
     const char e = in.peek();
     if (e == 'e' || e == 'E' || e == 'd' || e == 'D') {
         in.next();
-        std::string exponent;
+        bool expNegative = false;
         if (in.peek() == '+' || in.peek() == '-') {
-            if (in.peek() == '-')
-                exponent += '-';
+            expNegative = in.peek() == '-';
             in.next();
         }
-        bool expDigit = false;
         while (isDigit(in.peek())) {
-            // Leading zeros carry nothing and would only make the text long.
-            if (!(in.peek() == '0' && (exponent.empty() || exponent == "-")))
-                exponent += in.peek();
-            expDigit = true;
+            if (exponent < kExponentLimit)
+                exponent = exponent * 10 + (in.peek() - '0');
             in.next();
         }
-        if (expDigit) {
-            if (exponent.empty() || exponent == "-")
-                exponent += '0';
-            if (exponent.size() > 12) // far beyond any double: saturate below
-                exponent = exponent[0] == '-' ? "-999999" : "999999";
-            digits += 'e';
-            digits += exponent;
-        }
+        if (expNegative)
+            exponent = -exponent;
     }
 
+    // The value is 0.d1d2d3... times ten to the power `scale`, where d1 is the
+    // first digit that is not 0.  Its real magnitude decides between the
+    // largest double and 0 when it lies beyond the double range.
+    const std::size_t first = digits.find_first_not_of('0');
+    if (first == std::string::npos)
+        return 0;
+    const int64_t scale = exponent + static_cast<int64_t>(intDigits) - static_cast<int64_t>(first);
     double value = 0;
-    const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    (void)ptr;
-    if (ec == std::errc::result_out_of_range) {
-        // from_chars leaves value alone: decide between overflow and underflow
-        // from the exponent's sign.
-        const auto ePos = digits.find('e');
-        const bool tiny = ePos != std::string::npos && digits[ePos + 1] == '-';
-        value = tiny ? 0.0 : std::numeric_limits<double>::max();
-    } else if (ec != std::errc()) {
+    if (scale > 400) {
+        value = std::numeric_limits<double>::max();
+    } else if (scale < -400) {
         value = 0;
+    } else {
+        // from_chars (which never looks at the locale) rounds correctly.
+        std::string canonical = "0.";
+        canonical.append(digits, first, std::string::npos);
+        canonical += 'e';
+        canonical += std::to_string(scale);
+        const auto [ptr, ec] = std::from_chars(canonical.data(), canonical.data() + canonical.size(), value);
+        (void)ptr;
+        if (ec == std::errc::result_out_of_range)
+            value = scale > 0 ? std::numeric_limits<double>::max() : 0.0;
+        else if (ec != std::errc())
+            value = 0;
     }
     if (!std::isfinite(value))
         value = std::numeric_limits<double>::max();

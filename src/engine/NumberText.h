@@ -13,7 +13,8 @@ namespace sorvane {
 // stop and an exponent (E or D, optional sign, digits) are read, or &H / &O
 // followed by hexadecimal / octal digits.  Reading stops at the first
 // character that cannot continue the number; a text without a number is 0.
-// Values too large for a double saturate at the largest finite double.
+// A value whose magnitude is too large for a double saturates at the largest
+// finite double; one too small for a double reads as 0.
 double numberFromText(std::string_view text);
 
 // Display text of a number: a blank in front of values >= 0, '-' in front of

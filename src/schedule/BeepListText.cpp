@@ -29,16 +29,20 @@ ParseResult parseBeepList(std::string_view text, BeepTable& table) {
         s.remove_suffix(s.size() >= 2 ? 2 : 1);
 
     std::size_t index = 0;
+    bool ended = false; // a line that reads as 0 ends the table for every reader
     for (;;) {
         const std::size_t lf = s.find('\n');
         // The line is everything before its line feed less the carriage
         // return in front of it; a line feed at the very start is an empty line.
         const std::string_view line = lf == std::string_view::npos ? s : s.substr(0, lf == 0 ? 0 : lf - 1);
+        const float value = toSingle(numberFromText(line));
         if (index >= kMaxBeepMoments) {
-            result.cut = true;
+            // Only a line that would have been played is a loss.
+            result.cut = !ended && value != 0.0f;
             break;
         }
-        table[index++] = toSingle(numberFromText(line));
+        ended = ended || value == 0.0f;
+        table[index++] = value;
         if (lf == std::string_view::npos)
             break;
         s.remove_prefix(lf + 1);

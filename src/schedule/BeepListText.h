@@ -14,7 +14,8 @@ std::string beepListText(const BeepTable& table);
 
 struct ParseResult {
     std::size_t lines = 0; // lines read into the table
-    bool cut = false;      // more than 255 lines: the rest was left out
+    bool cut = false;      // a line that would have been played did not fit
+                           // into the 255 slots and was left out
 };
 
 // Reads a hand-edited list (lines ended by CR LF) into the table from slot 0

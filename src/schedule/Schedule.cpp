@@ -2,7 +2,9 @@
 
 #include "engine/NumberText.h"
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace sorvane {
 
@@ -12,14 +14,21 @@ namespace {
 class TableWriter {
 public:
     explicit TableWriter(BeepTable* table) : m_table(table) {}
-    // False once the table is full: the rest of the schedule is cut.
+    // False once the table is full: the rest of the schedule is left out.
+    // That is a cut only when a moment that would have been played is lost:
+    // a 0 moment ends the table for every reader, and so does one written
+    // before it.
     bool put(double moment) {
+        const float value = toSingle(moment);
         if (m_count >= kMaxBeepMoments) {
-            m_cut = true;
+            if (!m_ended && value != 0.0f)
+                m_cut = true;
             return false;
         }
         if (m_table)
-            (*m_table)[m_count] = toSingle(moment);
+            (*m_table)[m_count] = value;
+        if (value == 0.0f)
+            m_ended = true;
         ++m_count;
         return true;
     }
@@ -34,13 +43,20 @@ private:
     BeepTable* m_table;
     std::size_t m_count = 0;
     bool m_cut = false;
+    bool m_ended = false;
 };
 
 void generate(const ScheduleParams& p, TableWriter& out) {
     const int16_t f = p.secondsUnit ? 1 : 60;
     // The window never lets the rate drop to 0 or below; should a caller pass
     // one anyway, the beeps of a warning fall together instead of failing.
-    const double spacing = p.warnRate > 0 ? 1.0 / p.warnRate : 0.0;
+    // A rate so small that its spacing is beyond the double range is taken
+    // as the largest double, as any other number too large is: the last
+    // beep of each warning stays at its warning time (0 times that spacing
+    // is 0, where infinity would give no number at all).
+    double spacing = p.warnRate > 0 ? 1.0 / p.warnRate : 0.0;
+    if (!std::isfinite(spacing))
+        spacing = std::numeric_limits<double>::max();
 
     if (p.warnings) {
         int32_t k = 0;

@@ -23,10 +23,12 @@ struct ScheduleParams {
 // number of moments written.  A schedule that needs more than 255 moments is
 // cut after 255; sets that would never end (an interval of 0 or less) stop
 // there too.  A countdown gap of 0 gives a single countdown beep at C.
-// When cut is given, it tells whether the schedule was cut.
+// When cut is given, it tells whether the cut lost a moment that would have
+// been played (one in front of the first 0 moment).
 std::size_t buildSchedule(const ScheduleParams& params, BeepTable& table, bool* cut = nullptr);
 
-// True when the parameters would need more moments than the table holds.
+// True when the parameters would need more moments than the table holds
+// in front of their first 0 moment.
 bool scheduleWasCut(const ScheduleParams& params);
 
 } // namespace sorvane

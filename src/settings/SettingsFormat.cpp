@@ -168,12 +168,16 @@ SettingsRead readSettingsText(std::string_view text) {
     if (toInt16(*result.records[7]) == 1) {
         result.listRead = true;
         std::size_t index = 0;
+        bool ended = false; // a 0 value ends the table for every reader
         while (!in.atEnd()) {
+            const float value = fieldValue(in.next());
             if (index >= kMaxBeepMoments) {
-                result.listCut = true;
+                // Only a value that would have been played is a loss.
+                result.listCut = !ended && value != 0.0f;
                 break;
             }
-            result.list[index++] = fieldValue(in.next());
+            ended = ended || value == 0.0f;
+            result.list[index++] = value;
         }
         result.list[index] = 0.0f;
         result.listLength = index;

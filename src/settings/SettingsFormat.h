@@ -51,7 +51,8 @@ struct SettingsRead {
     bool listRead = false;
     BeepTable list{};
     std::size_t listLength = 0;
-    bool listCut = false; // more than 255 values: the rest was left out
+    bool listCut = false; // a value that would have been played did not fit
+                          // into the 255 slots and was left out
     std::size_t recordsRead() const;
 };
 

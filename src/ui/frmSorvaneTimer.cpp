@@ -14,16 +14,26 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QCollator>
 #include <QDir>
-#include <QFile>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <unistd.h>
+#include <vector>
 
 namespace sorvane::ui {
 
@@ -39,11 +49,132 @@ double valueOf(const QLineEdit* box) {
     return numberFromText(toStd(box->text()));
 }
 
+// File names travel as the system's bytes; in the window they are texts in
+// which a byte that is not valid UTF-8 stands as a lone surrogate, so that
+// it turns back into the same byte.
+QString nameText(const std::string& bytes) {
+    return QString::fromStdU16String(nameFromBytes(bytes));
+}
+std::string nameBytes(const QString& name) {
+    return bytesFromName(name.toStdU16String());
+}
+// A name in a message: bytes that are not UTF-8 show as replacement characters.
+QString shownName(const QString& name) {
+    const std::string bytes = nameBytes(name);
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string currentFolder() {
+    std::vector<char> buf(4096);
+    while (::getcwd(buf.data(), buf.size()) == nullptr) {
+        if (errno != ERANGE)
+            return ".";
+        buf.resize(buf.size() * 2);
+    }
+    return buf.data();
+}
+
+// The beep-list box keeps the text the user gave it, line breaks included,
+// because the list is read back by its line feeds and carriage returns.  A
+// text document knows only one kind of line break, so each break remembers
+// what it was: CR LF (what Enter types, and what the list is shown with) or
+// a lone LF, marked on the line behind it.  Any other CR is kept in its line
+// as the visible symbol for a carriage return.
+class LoneLineFeed : public QTextBlockUserData {};
+constexpr char16_t kCarriageReturnSymbol = 0x240D;
+
+class BeepListBox : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+    QString rawText() const { return rawSlice(0, document()->characterCount() - 1); }
+
+    void setRawText(const QString& raw) {
+        if (raw == rawText())
+            return;
+        QString shown;
+        QList<int> loneFeeds;
+        const QStringList lines = raw.split(QLatin1Char('\n'));
+        for (int i = 0; i < lines.size(); ++i) {
+            QString line = lines[i];
+            if (i + 1 < lines.size()) {
+                if (line.endsWith(QLatin1Char('\r')))
+                    line.chop(1);
+                else
+                    loneFeeds << i + 1;
+            }
+            shown += shownLine(line);
+            if (i + 1 < lines.size())
+                shown += QLatin1Char('\n');
+        }
+        setPlainText(shown);
+        for (int block : loneFeeds)
+            document()->findBlockByNumber(block).setUserData(new LoneLineFeed);
+    }
+
+protected:
+    // Pasted or dropped text keeps its line breaks.
+    void insertFromMimeData(const QMimeData* source) override {
+        if (!source->hasText())
+            return;
+        const QStringList lines = source->text().split(QLatin1Char('\n'));
+        QTextCursor cursor = textCursor();
+        cursor.beginEditBlock();
+        cursor.removeSelectedText();
+        for (int i = 0; i < lines.size(); ++i) {
+            QString line = lines[i];
+            bool crlf = false;
+            if (i + 1 < lines.size() && line.endsWith(QLatin1Char('\r'))) {
+                line.chop(1);
+                crlf = true;
+            }
+            cursor.insertText(shownLine(line));
+            if (i + 1 < lines.size()) {
+                cursor.insertBlock();
+                if (!crlf)
+                    cursor.block().setUserData(new LoneLineFeed);
+            }
+        }
+        cursor.endEditBlock();
+        setTextCursor(cursor);
+        ensureCursorVisible();
+    }
+
+    // Copied or dragged text carries the line breaks it stands for.
+    QMimeData* createMimeDataFromSelection() const override {
+        const QTextCursor cursor = textCursor();
+        auto* mime = new QMimeData;
+        mime->setText(rawSlice(cursor.selectionStart(), cursor.selectionEnd()));
+        return mime;
+    }
+
+private:
+    static QString shownLine(QString line) {
+        line.replace(QLatin1Char('\r'), QChar(kCarriageReturnSymbol));
+        return line;
+    }
+
+    // The text between two document positions with its breaks as they were.
+    QString rawSlice(int from, int to) const {
+        QString raw;
+        for (QTextBlock b = document()->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
+            if (b.position() > from)
+                raw += b.userData() ? QStringLiteral("\n") : QStringLiteral("\r\n");
+            const int start = std::max(from - b.position(), 0);
+            const int end = std::min(to - b.position(), b.length() - 1);
+            QString part = b.text().mid(start, end - start);
+            part.replace(QChar(kCarriageReturnSymbol), QLatin1Char('\r'));
+            raw += part;
+        }
+        return raw;
+    }
+};
+
 } // namespace
 
 frmSorvaneTimer::frmSorvaneTimer(TimerServices services, QWidget* parent)
     : QWidget(parent), beep(services.port, services.midi), m_services(std::move(services)),
-      m_folder(QDir::currentPath()) {
+      m_folderBytes(currentFolder()), m_folder(nameText(m_folderBytes)) {
     setObjectName(QStringLiteral("frmSorvaneTimer"));
     setWindowTitle(QStringLiteral("SorvaneTimer"));
     createControls();
@@ -146,7 +277,7 @@ void frmSorvaneTimer::createControls() {
     Check1 = check("Check1", QStringLiteral("Custom Beep Cycle"), 0,
                    QStringLiteral("Check to enable custom beep cycles. Default is 60 seconds."));
     Label11 = label("Label11", QStringLiteral("Current Beep Cycle in sec:"));
-    Text8 = new QPlainTextEdit(this);
+    Text8 = new BeepListBox(this);
     Text8->setObjectName(QStringLiteral("Text8"));
     Text8->setToolTip(QStringLiteral("List of current beep times in seconds."));
     Text8->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -164,6 +295,8 @@ void frmSorvaneTimer::createControls() {
     File1 = new QListWidget(this);
     File1->setObjectName(QStringLiteral("File1"));
     File1->setToolTip(QStringLiteral("Click a file to load the settings."));
+    File1->installEventFilter(this);
+    File1->viewport()->installEventFilter(this);
 
     Command3 = button("Command3", QStringLiteral("About"), QStringLiteral("About Sorvane Timer."));
     Command5 = button("Command5", QStringLiteral("Help"), QStringLiteral("Help for new users."));
@@ -304,13 +437,15 @@ void frmSorvaneTimer::connectHandlers() {
     connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
     connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
     connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+    // Each entry carries its file's name (as bytes can be) in its data; the
+    // text shown may have replacement characters where bytes are not UTF-8.
     connect(File1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         if (item)
-            File1_Click(item->text());
+            File1_Click(item->data(Qt::UserRole).toString());
     });
     connect(File1, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         if (item)
-            File1_Click(item->text());
+            File1_Click(item->data(Qt::UserRole).toString());
     });
 }
 
@@ -320,16 +455,11 @@ void frmSorvaneTimer::assign(QLineEdit* box, const QString& text) {
 }
 
 QString frmSorvaneTimer::text8() const {
-    QString text = Text8->toPlainText();
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return text;
+    return static_cast<const BeepListBox*>(Text8)->rawText();
 }
 
 void frmSorvaneTimer::setText8(const QString& text) {
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    if (Text8->toPlainText() != shown)
-        Text8->setPlainText(shown);
+    static_cast<BeepListBox*>(Text8)->setRawText(text);
 }
 
 QString frmSorvaneTimer::CreateHotKeyText(int16_t keyCode, int16_t shift) {
@@ -342,7 +472,7 @@ void frmSorvaneTimer::notify(const QString& message) {
 }
 
 std::string frmSorvaneTimer::settingsPath() const {
-    return QFile::encodeName(IniFileName).toStdString();
+    return nameBytes(IniFileName);
 }
 
 // ---------------------------------------------------------------- start-up
@@ -432,7 +562,9 @@ void frmSorvaneTimer::BuildBeepSchedule() {
     p.finalCountGap = valueOf(TxtFinalCountBps);
     bool cut = false;
     buildSchedule(p, state.beepTimes, &cut);
-    if (cut)
+    ++m_builds;
+    m_tableCut = cut;
+    if (cut && !m_deferScheduleNotice)
         notify(QStringLiteral("The beep cycle needs more than %1 beeps; only the first %1 are used.")
                    .arg(kMaxBeepMoments));
     ShowBeepList();
@@ -444,6 +576,7 @@ void frmSorvaneTimer::ShowBeepList() {
 
 void frmSorvaneTimer::ParseBeepList() {
     const ParseResult result = sorvane::parseBeepList(toStd(text8()), state.beepTimes);
+    m_tableCut = false;
     if (result.cut)
         notify(QStringLiteral("The beep list has more than %1 lines; only the first %1 are used.")
                    .arg(kMaxBeepMoments));
@@ -504,9 +637,19 @@ void frmSorvaneTimer::Command2_Click() {
 // ------------------------------------------------------------ settings
 
 bool frmSorvaneTimer::SaveSettings() {
-    IniFileName = fromStd(completeSettingsName(toStd(IniFileName)));
+    IniFileName = nameText(completeSettingsName(settingsPath()));
     assign(Text9, IniFileName);
+    const std::string error = writeSettings();
+    if (!error.empty())
+        notify(fromStd(error) + QStringLiteral("."));
+    else
+        m_currentFile = IniFileName; // the file now holds the settings shown
+    // A save may have created the file (again): the list shows what is there.
+    refreshFileList();
+    return error.empty();
+}
 
+std::string frmSorvaneTimer::writeSettings() {
     SettingsValues v;
     v.startKey = hotkeys[0].keyCode;
     v.restartKey = hotkeys[1].keyCode;
@@ -523,103 +666,101 @@ bool frmSorvaneTimer::SaveSettings() {
     v.finalCount = static_cast<int16_t>(ChkFinalCount->value());
     v.finalCountTime = valueOf(TxtFinalCountTime);
     v.finalCountGap = valueOf(TxtFinalCountBps);
-
     const FileResult result = saveSettingsFile(settingsPath(), settingsFileText(v, state.beepTimes));
-    if (!result.ok)
-        notify(fromStd(result.error));
-    return result.ok;
+    return result.ok ? std::string() : result.error;
 }
 
 void frmSorvaneTimer::LoadSettings() {
-    beep.midiPlayer().setFileName(toStd(m_folder + QStringLiteral("/beep.mid")));
+    beep.midiPlayer().setFileName(m_folderBytes + "/beep.mid");
     setWindowTitle(QStringLiteral("Sorvane Timer ") + ProgramVersion);
-    IniFileName = fromStd(completeSettingsName(toStd(IniFileName)));
+    IniFileName = nameText(completeSettingsName(settingsPath()));
 
-    // Nothing could be read or created: the settings in use stay.  At
-    // start-up there are none yet, so the defaults are used (and not saved
-    // anywhere).
-    auto cannotLoad = [this](const std::string& error) {
-        notify(fromStd(error) + QStringLiteral(". The settings in use were kept."));
+    // Each value loaded raises its control's handling, and a rate may rebuild
+    // the table from a mix of old and new values on the way: only the table
+    // the load ends with is reported.
+    m_deferScheduleNotice = true;
+    const int buildsBefore = m_builds;
+
+    // The file is opened for reading only.  What keeps it from loading, or a
+    // new or empty file from being filled, is said once the load is done.
+    std::string failure;
+    const ReadResult file = readSettingsFile(settingsPath());
+    if (!file.ok) {
+        failure = file.error;
+        // At start-up there are no settings in use yet: the defaults are.
         if (!m_loadedOnce) {
             setDefaults();
             BuildBeepSchedule();
         }
-    };
-
-    const ProbeResult probe = probeSettingsFile(settingsPath());
-    if (!probe.ok) {
-        cannotLoad(probe.error);
-    } else if (probe.isEmpty) {
+    } else if (file.missing || file.data.empty()) {
         if (Text8->toPlainText().isEmpty()) {
             setDefaults();
             BuildBeepSchedule();
         }
-        SaveSettings();
+        failure = writeSettings();
     } else {
-        const ReadResult file = readSettingsFile(settingsPath());
-        if (!file.ok) {
-            cannotLoad(file.error);
-        } else {
-            const SettingsRead read = readSettingsText(file.data);
-            // A file that ends early keeps the settings in use for what it
-            // lacks; at start-up those are the defaults.
-            if (!m_loadedOnce && read.recordsRead() < read.records.size())
-                setDefaults();
-            const auto& r = read.records;
-            auto keyCode = [](float v) { return toInt16(v); };
-            auto boxText = [](float v) { return fromStd(textFromSingle(v)); };
-            auto checkState = [](float v) { return std::clamp<int>(toInt16(v), 0, 2); };
-            if (r[0])
-                hotkeys[0].keyCode = keyCode(*r[0]);
-            if (r[1])
-                hotkeys[1].keyCode = keyCode(*r[1]);
-            if (r[2])
-                hotkeys[2].keyCode = keyCode(*r[2]);
-            if (r[3])
-                assign(Text4, boxText(*r[3]));
-            if (r[4])
-                assign(Text5, boxText(*r[4]));
-            if (r[5])
-                assign(Text6, boxText(*r[5]));
-            if (r[6])
-                assign(Text7, boxText(*r[6]));
-            if (r[7])
-                Check1->setValue(checkState(*r[7]));
-            if (r[8])
-                assign(TxtCycleTime, boxText(*r[8]));
-            if (r[9])
-                OptCycleUnitsSec->setChecked(*r[9] != 0.0f);
-            if (r[10])
-                ChkWarn->setValue(checkState(*r[10]));
-            if (r[11])
-                assign(TxtCycleWarnTime, boxText(*r[11]));
-            if (r[12])
-                ChkFinalCount->setValue(checkState(*r[12]));
-            if (r[13])
-                assign(TxtFinalCountTime, boxText(*r[13]));
-            if (r[14])
-                assign(TxtFinalCountBps, boxText(*r[14]));
+        const SettingsRead read = readSettingsText(file.data);
+        // A file that ends early keeps the settings in use for what it
+        // lacks; at start-up those are the defaults.
+        if (!m_loadedOnce && read.recordsRead() < read.records.size())
+            setDefaults();
+        const auto& r = read.records;
+        auto keyCode = [](float v) { return toInt16(v); };
+        auto boxText = [](float v) { return fromStd(textFromSingle(v)); };
+        auto checkState = [](float v) { return std::clamp<int>(toInt16(v), 0, 2); };
+        if (r[0])
+            hotkeys[0].keyCode = keyCode(*r[0]);
+        if (r[1])
+            hotkeys[1].keyCode = keyCode(*r[1]);
+        if (r[2])
+            hotkeys[2].keyCode = keyCode(*r[2]);
+        if (r[3])
+            assign(Text4, boxText(*r[3]));
+        if (r[4])
+            assign(Text5, boxText(*r[4]));
+        if (r[5])
+            assign(Text6, boxText(*r[5]));
+        if (r[6])
+            assign(Text7, boxText(*r[6]));
+        if (r[7])
+            Check1->setValue(checkState(*r[7]));
+        if (r[8])
+            assign(TxtCycleTime, boxText(*r[8]));
+        if (r[9])
+            OptCycleUnitsSec->setChecked(*r[9] != 0.0f);
+        if (r[10])
+            ChkWarn->setValue(checkState(*r[10]));
+        if (r[11])
+            assign(TxtCycleWarnTime, boxText(*r[11]));
+        if (r[12])
+            ChkFinalCount->setValue(checkState(*r[12]));
+        if (r[13])
+            assign(TxtFinalCountTime, boxText(*r[13]));
+        if (r[14])
+            assign(TxtFinalCountBps, boxText(*r[14]));
 
-            if (read.listRead) {
-                state.beepTimes = read.list;
-                if (read.listCut)
-                    notify(QStringLiteral("%1 holds more than %2 beep times; only the first %2 are used.")
-                               .arg(IniFileName)
-                               .arg(kMaxBeepMoments));
-            } else if (!r[7] && Check1->value() == 1) {
-                // The file ends before its custom-list switch: the custom list
-                // in use stays.
-            } else {
-                BuildBeepSchedule();
-            }
-            if (read.recordsRead() < read.records.size())
-                notify(
-                    QStringLiteral("%1 ends after %2 of its 15 settings; the others were kept as they were.")
-                        .arg(IniFileName)
-                        .arg(read.recordsRead()));
-            ShowBeepList();
+        if (read.listRead) {
+            state.beepTimes = read.list;
+            m_tableCut = false;
+            if (read.listCut)
+                notify(QStringLiteral("%1 holds more than %2 beep times; only the first %2 are used.")
+                           .arg(shownName(IniFileName))
+                           .arg(kMaxBeepMoments));
+        } else if (!r[7] && Check1->value() == 1) {
+            // The file ends before its custom-list switch: the custom list
+            // in use stays.
+        } else {
+            BuildBeepSchedule();
         }
+        if (read.recordsRead() < read.records.size())
+            notify(QStringLiteral("%1 ends after %2 of its 15 settings; %3")
+                       .arg(shownName(IniFileName))
+                       .arg(read.recordsRead())
+                       .arg(m_loadedOnce ? QStringLiteral("the others were kept as they were.")
+                                         : QStringLiteral("the defaults were used for the others.")));
+        ShowBeepList();
     }
+    m_deferScheduleNotice = false;
 
     assign(Text1, CreateHotKeyText(hotkeys[0].keyCode, hotkeys[0].shift));
     assign(Text2, CreateHotKeyText(hotkeys[1].keyCode, hotkeys[1].shift));
@@ -630,7 +771,29 @@ void frmSorvaneTimer::LoadSettings() {
     beep.beepPitch = toInt16(valueOf(Text4));
     beep.beepDuration = toInt16(valueOf(Text5));
     state.repeatCount = toInt16(valueOf(Text6));
+
+    // A file that could not be loaded or filled does not become current: the
+    // one in use before stays, so that the file box, the list and a later
+    // Apply all name the file whose settings the window holds.
+    if (!failure.empty()) {
+        QString message = fromStd(failure) + QStringLiteral(". ");
+        if (!m_loadedOnce) {
+            message += QStringLiteral("The default settings are in use.");
+        } else if (!m_currentFile.isEmpty()) {
+            IniFileName = m_currentFile;
+            message += QStringLiteral("\"%1\" stays the current file.").arg(shownName(m_currentFile));
+        } else {
+            message += QStringLiteral("The settings in use were kept.");
+        }
+        notify(message);
+    } else {
+        m_currentFile = IniFileName;
+    }
     assign(Text9, IniFileName);
+    if (m_tableCut && m_builds != buildsBefore)
+        notify(QStringLiteral("The beep cycle needs more than %1 beeps; only the first %1 are used.")
+                   .arg(kMaxBeepMoments));
+
     OptcycleUnitsMin->setChecked(!OptCycleUnitsSec->isChecked());
     if (valueOf(Text4) == 0) {
         Check2->setValue(1);
@@ -648,6 +811,7 @@ void frmSorvaneTimer::LoadSettings() {
         Text5->setEnabled(true);
     }
     m_loadedOnce = true;
+    showCurrentFileInList();
 }
 
 void frmSorvaneTimer::setDefaults() {
@@ -671,15 +835,75 @@ void frmSorvaneTimer::setDefaults() {
 // ------------------------------------------------------ file selection
 
 void frmSorvaneTimer::refreshFileList() {
-    const QString current = File1->currentItem() ? File1->currentItem()->text() : QString();
-    QDir dir(m_folder);
-    const QStringList names =
-        dir.entryList({QStringLiteral("*.ini")}, QDir::Files | QDir::Readable, QDir::Name);
-    File1->clear();
-    File1->addItems(names);
-    const auto found = File1->findItems(current.isEmpty() ? IniFileName : current, Qt::MatchExactly);
-    if (!found.isEmpty())
-        File1->setCurrentItem(found.first());
+    struct Entry {
+        QString shown; // replacement characters where the name is not UTF-8
+        QString name;
+        std::string bytes;
+    };
+    std::vector<Entry> entries;
+    for (std::string& bytes : listSettingsFiles(m_folderBytes))
+        entries.push_back({QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                           nameText(bytes), std::move(bytes)});
+    // The order of a file dialog: letter case aside, numbers by their value
+    // (a2 before a10).  The C locale compares code points and knows no
+    // numbers; the common order of Unicode, which English uses, stands in.
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English);
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(entries.begin(), entries.end(), [&collator](const Entry& a, const Entry& b) {
+        const int order = collator.compare(a.shown, b.shown);
+        return order != 0 ? order < 0 : a.bytes < b.bytes;
+    });
+
+    // Rebuilt only when the folder changed, so that the list keeps its place.
+    bool same = File1->count() == static_cast<int>(entries.size());
+    for (int i = 0; same && i < File1->count(); ++i)
+        same = File1->item(i)->data(Qt::UserRole).toString() == entries[static_cast<std::size_t>(i)].name;
+    if (!same) {
+        File1->clear();
+        for (const Entry& e : entries) {
+            auto* item = new QListWidgetItem(e.shown, File1);
+            item->setData(Qt::UserRole, e.name);
+        }
+    }
+    showCurrentFileInList();
+}
+
+QListWidgetItem* frmSorvaneTimer::currentFileItem() const {
+    for (int i = 0; i < File1->count(); ++i) {
+        if (File1->item(i)->data(Qt::UserRole).toString() == IniFileName)
+            return File1->item(i);
+    }
+    // The same file under another name: a folder part, or a link.
+    const std::string current = settingsPath();
+    for (int i = 0; i < File1->count(); ++i) {
+        const std::string listed =
+            m_folderBytes + "/" + nameBytes(File1->item(i)->data(Qt::UserRole).toString());
+        if (isSameFile(listed, current))
+            return File1->item(i);
+    }
+    return nullptr;
+}
+
+void frmSorvaneTimer::showCurrentFileInList() {
+    if (QListWidgetItem* item = currentFileItem()) {
+        File1->setCurrentItem(item);
+        File1->scrollToItem(item);
+    } else {
+        File1->setCurrentItem(nullptr);
+        File1->clearSelection();
+    }
+}
+
+void frmSorvaneTimer::followListSelection() {
+    const QList<QListWidgetItem*> selected = File1->selectedItems();
+    if (selected.size() == 1 && selected.first() != currentFileItem())
+        File1_Click(selected.first()->data(Qt::UserRole).toString());
+    else if (selected.isEmpty())
+        showCurrentFileInList();
 }
 
 void frmSorvaneTimer::File1_Click(const QString& fileName) {
@@ -697,9 +921,38 @@ void frmSorvaneTimer::Text9_LostFocus() {
 }
 
 void frmSorvaneTimer::Command4_Click() {
+    // A write-protected file is deleted only when the user says so (where
+    // the folder lets it be deleted at all).  The question does not block:
+    // a running cycle goes on while it is open.
+    const std::string path = settingsPath();
+    if (isWriteProtected(path) && folderAllowsRemoving(path)) {
+        const QString name = IniFileName;
+        auto* question = new QMessageBox(
+            QMessageBox::Question, QStringLiteral("Sorvane Timer"),
+            QStringLiteral("\"%1\" is write-protected. Delete it anyway?").arg(shownName(name)),
+            QMessageBox::Yes | QMessageBox::No, this);
+        question->setDefaultButton(QMessageBox::No);
+        question->setAttribute(Qt::WA_DeleteOnClose);
+        question->setWindowModality(Qt::WindowModal);
+        connect(question, &QMessageBox::finished, this, [this, question, name](int) {
+            if (question->clickedButton() == question->button(QMessageBox::Yes) && IniFileName == name)
+                deleteCurrentFile();
+        });
+        question->open();
+        return;
+    }
+    deleteCurrentFile();
+}
+
+void frmSorvaneTimer::deleteCurrentFile() {
     const FileResult removed = deleteSettingsFile(settingsPath());
-    if (!removed.ok)
-        notify(fromStd(removed.error));
+    if (!removed.ok) {
+        notify(fromStd(removed.error) +
+               QStringLiteral(". \"%1\" stays the current file.").arg(shownName(IniFileName)));
+        refreshFileList();
+        return;
+    }
+    m_currentFile.clear();
     IniFileName = QString::fromLatin1(kDefaultSettingsName);
     LoadSettings();
     refreshFileList();
@@ -772,6 +1025,11 @@ bool frmSorvaneTimer::eventFilter(QObject* watched, QEvent* event) {
         }
     } else if (watched == Text9 && event->type() == QEvent::FocusOut && realFocusChange(event)) {
         Text9_LostFocus();
+    } else if ((watched == File1 && event->type() == QEvent::KeyPress) ||
+               (watched == File1->viewport() && event->type() == QEvent::MouseButtonRelease)) {
+        // The list moves its selection while it handles the event; what it
+        // selected is looked at once it is done.
+        QTimer::singleShot(0, this, [this] { followListSelection(); });
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -18,6 +18,7 @@
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -85,11 +86,13 @@ public:
     void KeyBox_LostFocus(int box);
     void KeyBox_KeyDown(int box, int16_t keyCode, int16_t shift);
 
-    // The text of the beep-list box with CR LF line ends, as it is parsed.
+    // The text of the beep-list box exactly as it is parsed: every line break
+    // as the user typed (CR LF) or pasted it (CR CR LF, a lone LF, ...).
     QString text8() const;
     void setText8(const QString& text);
     // The folder the file list shows (the working folder at start-up).
     QString fileListPath() const { return m_folder; }
+    // Re-reads the working folder and highlights the current file.
     void refreshFileList();
 
     // Shared state.
@@ -162,12 +165,30 @@ private:
     QLineEdit* keyBox(int box) const;
     HotkeyReceiver& receiver(int box);
     void notify(const QString& message);
+    // IniFileName as the system's bytes.
     std::string settingsPath() const;
+    // Writes the settings shown into the current file; the error, if any.
+    std::string writeSettings();
+    // The list entry of the current file, if the list shows it.
+    QListWidgetItem* currentFileItem() const;
+    void showCurrentFileInList();
+    // After a key or the mouse moved the list's selection: a selected file
+    // that is not the current one is loaded as if clicked.
+    void followListSelection();
+    void deleteCurrentFile();
 
     TimerServices m_services;
+    std::string m_folderBytes; // the working folder at start-up
     QString m_folder;
+    // The file last loaded or created; a load that fails goes back to it.
+    QString m_currentFile;
     bool m_suppressCheck2Click = false;
     bool m_loadedOnce = false;
+    // Loading holds back the cut notice of the rebuilds on its way; only the
+    // table it ends with is reported.
+    bool m_deferScheduleNotice = false;
+    bool m_tableCut = false; // the table in use is a schedule that was cut
+    int m_builds = 0;
 };
 
 } // namespace sorvane::ui

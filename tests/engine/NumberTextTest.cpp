@@ -33,6 +33,15 @@ void PrintTo(const ReadCase& c, std::ostream* os) {
     *os << "\"" << c.text << "\" -> " << c.expected;
 }
 
+// Long texts whose written exponent points the other way from their real
+// magnitude: 1e390, -1e390, 1e-401, and 0.1 and 1e300 written the long way.
+const std::string kZeros400 = std::string(400, '0');
+const std::string kHugeTinyExponent = "1" + kZeros400 + "e-10";
+const std::string kMinusHugeTinyExponent = "-1" + kZeros400 + "D-10";
+const std::string kTinyNoExponent = "0." + kZeros400 + "1";
+const std::string kTenthLongWay = "0." + std::string(300, '0') + "1e300";
+const std::string kLargeLongWay = "1" + std::string(320, '0') + "e-20";
+
 class NumberFromTextTest : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(NumberFromTextTest, ReadsLeniently) {
@@ -40,36 +49,40 @@ TEST_P(NumberFromTextTest, ReadsLeniently) {
     EXPECT_EQ(numberFromText(c.text), c.expected) << "text: \"" << c.text << "\"";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, NumberFromTextTest,
-                         ::testing::Values(
-                             // plain numbers
-                             ReadCase{"0", 0.0}, ReadCase{"42", 42.0}, ReadCase{"118", 118.0},
-                             ReadCase{"19.8", 19.8}, ReadCase{"0.1", 0.1}, ReadCase{"12.25", 12.25},
-                             ReadCase{"1.23456789", 1.23456789}, ReadCase{"123456789012", 123456789012.0},
-                             // blanks, tabs and line feeds are skipped wherever they stand
-                             ReadCase{"1 2", 12.0}, ReadCase{"   42", 42.0}, ReadCase{"\t4\n2", 42.0},
-                             ReadCase{" 1 . 5", 1.5}, ReadCase{"\n\n7", 7.0}, ReadCase{"1 e 2", 100.0},
-                             // sign
-                             ReadCase{"-5", -5.0}, ReadCase{"- 5", -5.0}, ReadCase{"+5", 5.0},
-                             ReadCase{" -  .5", -0.5}, ReadCase{"--5", 0.0}, ReadCase{"5-3", 5.0},
-                             // decimal point: no digit in front needed, only one point
-                             ReadCase{".5", 0.5}, ReadCase{"-.5", -0.5}, ReadCase{"1.2.3", 1.2},
-                             ReadCase{"5.", 5.0}, ReadCase{"1,5", 1.0},
-                             // exponent: E or D, either case, optional sign
-                             ReadCase{"1e3", 1000.0}, ReadCase{"1E3", 1000.0}, ReadCase{"1d3", 1000.0},
-                             ReadCase{"1D3", 1000.0}, ReadCase{"2e+2", 200.0}, ReadCase{"1.5E-2", 0.015},
-                             ReadCase{"1.5E+07", 1.5e7}, ReadCase{"-2.5D-1", -0.25}, ReadCase{"1e", 1.0},
-                             ReadCase{"1e-", 1.0}, ReadCase{"1ex", 1.0}, ReadCase{"3.4E+38", 3.4e38},
-                             // hexadecimal and octal
-                             ReadCase{"&H1F", 31.0}, ReadCase{"&h1f", 31.0}, ReadCase{"&HfF", 255.0},
-                             ReadCase{"&H 1F", 31.0}, ReadCase{"&O17", 15.0}, ReadCase{"&o17", 15.0},
-                             ReadCase{"&O18", 1.0}, ReadCase{"&H1G", 1.0}, ReadCase{"&h", 0.0},
-                             ReadCase{"&o", 0.0}, ReadCase{"&", 0.0}, ReadCase{"&X12", 0.0},
-                             // text behind the number is ignored; no number gives 0
-                             ReadCase{"12abc", 12.0}, ReadCase{"3 apples", 3.0}, ReadCase{"7.5 sec", 7.5},
-                             ReadCase{"abc", 0.0}, ReadCase{"", 0.0}, ReadCase{"none", 0.0},
-                             ReadCase{"midi", 0.0}, ReadCase{"   ", 0.0}, ReadCase{"-", 0.0},
-                             ReadCase{".", 0.0}, ReadCase{"abc5", 0.0}, ReadCase{"\"Beep_Pitch\"", 0.0}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NumberFromTextTest,
+    ::testing::Values(
+        // plain numbers
+        ReadCase{"0", 0.0}, ReadCase{"42", 42.0}, ReadCase{"118", 118.0}, ReadCase{"19.8", 19.8},
+        ReadCase{"0.1", 0.1}, ReadCase{"12.25", 12.25}, ReadCase{"1.23456789", 1.23456789},
+        ReadCase{"123456789012", 123456789012.0},
+        // blanks, tabs and line feeds are skipped wherever they stand
+        ReadCase{"1 2", 12.0}, ReadCase{"   42", 42.0}, ReadCase{"\t4\n2", 42.0}, ReadCase{" 1 . 5", 1.5},
+        ReadCase{"\n\n7", 7.0}, ReadCase{"1 e 2", 100.0},
+        // sign
+        ReadCase{"-5", -5.0}, ReadCase{"- 5", -5.0}, ReadCase{"+5", 5.0}, ReadCase{" -  .5", -0.5},
+        ReadCase{"--5", 0.0}, ReadCase{"5-3", 5.0},
+        // decimal point: no digit in front needed, only one point
+        ReadCase{".5", 0.5}, ReadCase{"-.5", -0.5}, ReadCase{"1.2.3", 1.2}, ReadCase{"5.", 5.0},
+        ReadCase{"1,5", 1.0},
+        // exponent: E or D, either case, optional sign
+        ReadCase{"1e3", 1000.0}, ReadCase{"1E3", 1000.0}, ReadCase{"1d3", 1000.0}, ReadCase{"1D3", 1000.0},
+        ReadCase{"2e+2", 200.0}, ReadCase{"1.5E-2", 0.015}, ReadCase{"1.5E+07", 1.5e7},
+        ReadCase{"-2.5D-1", -0.25}, ReadCase{"1e", 1.0}, ReadCase{"1e-", 1.0}, ReadCase{"1ex", 1.0},
+        ReadCase{"3.4E+38", 3.4e38},
+        // hexadecimal and octal
+        ReadCase{"&H1F", 31.0}, ReadCase{"&h1f", 31.0}, ReadCase{"&HfF", 255.0}, ReadCase{"&H 1F", 31.0},
+        ReadCase{"&O17", 15.0}, ReadCase{"&o17", 15.0}, ReadCase{"&O18", 1.0}, ReadCase{"&H1G", 1.0},
+        ReadCase{"&h", 0.0}, ReadCase{"&o", 0.0}, ReadCase{"&", 0.0}, ReadCase{"&X12", 0.0},
+        // text behind the number is ignored; no number gives 0
+        ReadCase{"12abc", 12.0}, ReadCase{"3 apples", 3.0}, ReadCase{"7.5 sec", 7.5}, ReadCase{"abc", 0.0},
+        ReadCase{"", 0.0}, ReadCase{"none", 0.0}, ReadCase{"midi", 0.0}, ReadCase{"   ", 0.0},
+        ReadCase{"-", 0.0}, ReadCase{".", 0.0}, ReadCase{"abc5", 0.0}, ReadCase{"\"Beep_Pitch\"", 0.0},
+        // beyond the double range by the value's real magnitude, not
+        // by the sign of its written exponent; subnormals stay
+        ReadCase{kHugeTinyExponent.c_str(), DBL_MAX}, ReadCase{kMinusHugeTinyExponent.c_str(), -DBL_MAX},
+        ReadCase{kTinyNoExponent.c_str(), 0.0}, ReadCase{kTenthLongWay.c_str(), 0.1},
+        ReadCase{kLargeLongWay.c_str(), 1e300}, ReadCase{"1e-310", 1e-310}));
 
 TEST(NumberFromText, StopsAtEmbeddedNul) {
     const std::string text("12\0"

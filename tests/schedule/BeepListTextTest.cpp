@@ -193,6 +193,16 @@ TEST(ParseBeepList, Line256IsTheFirstOneCut) {
     EXPECT_EQ(t[255], 0.0f);
 }
 
+// A line left out is a loss only when it would have been played: a line
+// that reads as 0 (blank, letters, 0) or any line behind one is not.
+TEST(ParseBeepList, CutOnlyWhenAPlayedLineIsLost) {
+    BeepTable t;
+    EXPECT_FALSE(parseBeepList(numberedLines(255) + " \r\n", t).cut);
+    EXPECT_FALSE(parseBeepList(numberedLines(255) + "abc\r\n12\r\n", t).cut);
+    EXPECT_FALSE(parseBeepList("5\r\n\r\n" + numberedLines(300), t).cut);
+    EXPECT_TRUE(parseBeepList(numberedLines(255) + " .5\r\n", t).cut);
+}
+
 TEST(ParseBeepList, TrailingBreaksDoNotCountAsLines) {
     BeepTable t;
     const ParseResult r = parseBeepList(numberedLines(255) + "\r\n\r\n\r\n", t);

@@ -6,7 +6,9 @@
 #include <ostream>
 
 #include <array>
+#include <cfloat>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace sorvane {
@@ -273,14 +275,31 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<EndlessCase>& info) { return std::string(info.param.name); });
 
 TEST(BuildSchedule, IntervalOfZeroOrBelowIsCut) {
-    for (double interval : {0.0, -1.0, -0.001}) {
+    // An interval of 0 makes the first moment 0: the table ends there and the
+    // moments left out would never have been played, so nothing is lost.
+    for (auto [interval, lost] : {std::pair{0.0, false}, {-1.0, true}, {-0.001, true}}) {
         const ScheduleParams p = make(60, true, interval, 5, false, 5, 1);
-        EXPECT_TRUE(scheduleWasCut(p)) << interval;
+        EXPECT_EQ(scheduleWasCut(p), lost) << interval;
         GuardedTable g = freshTable();
-        EXPECT_EQ(buildSchedule(p, g.table), 255u) << interval;
+        bool cut = !lost;
+        EXPECT_EQ(buildSchedule(p, g.table, &cut), 255u) << interval;
+        EXPECT_EQ(cut, lost) << interval;
         EXPECT_EQ(g.table[255], 0.0f);
         expectGuardsIntact(g);
     }
+}
+
+// A rate so small that 1/R is beyond the double range: the spacing is taken
+// as the largest double, so each warning still ends on its warning time.
+TEST(BuildSchedule, RateWhoseSpacingIsInfinite) {
+    GuardedTable g = freshTable();
+    EXPECT_EQ(buildSchedule(make(60, true, 10, 1e-310, false, 5, 1), g.table), 15u);
+    EXPECT_EQ(g.table[0], 10.0f);
+    EXPECT_EQ(g.table[1], -FLT_MAX);
+    EXPECT_EQ(g.table[2], 20.0f);
+    EXPECT_EQ(g.table[14], 50.0f);
+    EXPECT_EQ(g.table[15], 0.0f);
+    expectGuardsIntact(g);
 }
 
 TEST(BuildSchedule, NegativeIntervalWritesItsNegativeMoments) {

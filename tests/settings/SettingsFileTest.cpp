@@ -1,5 +1,5 @@
-// Settings files on disk: the probe, whole-file reading, atomic saving and
-// deleting.  Every test works in a fresh folder of its own.
+// Settings files on disk: reading, atomic and in-place saving, deleting,
+// listing, and names as bytes.  Every test works in a fresh folder of its own.
 #include "settings/SettingsFile.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +13,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace sorvane {
 namespace {
@@ -56,61 +58,46 @@ protected:
 
 const std::string kText = "118,\"Start_Key_Code\"\r\n65,\"Restart_Key_Code\"\r\n";
 
-// --- probe ---------------------------------------------------------------------------------
+// --- read -------------------------------------------------------------------------------------
 
-TEST_F(SettingsFileTest, ProbeCreatesAMissingFileEmpty) {
-    const std::string p = path("new.ini");
-    const ProbeResult r = probeSettingsFile(p);
+// Reading never creates or changes anything: a missing file is reported as
+// missing, an existing one is left with its bytes and permissions.
+TEST_F(SettingsFileTest, ReadReportsAMissingFileAndCreatesNothing) {
+    const ReadResult r = readSettingsFile(path("new.ini"));
     EXPECT_TRUE(r.ok) << r.error;
-    EXPECT_TRUE(r.isEmpty);
-    ASSERT_TRUE(fs::is_regular_file(p));
-    EXPECT_EQ(fs::file_size(p), 0u);
-    EXPECT_EQ(entries(), std::set<std::string>{"new.ini"});
+    EXPECT_TRUE(r.missing);
+    EXPECT_TRUE(entries().empty());
+    // a missing folder is a missing file too: the save that follows says why
+    const ReadResult deep = readSettingsFile(path("missing/x.ini"));
+    EXPECT_TRUE(deep.ok && deep.missing);
+    EXPECT_TRUE(entries().empty());
 }
 
-TEST_F(SettingsFileTest, ProbeLeavesAnExistingFileAlone) {
+TEST_F(SettingsFileTest, ReadLeavesAnExistingFileAlone) {
     const std::string p = path("old.ini");
     const std::string bytes = kText + std::string("\0tail", 5);
     writeBytes(p, bytes);
-    ASSERT_EQ(::chmod(p.c_str(), 0640), 0);
-    const ProbeResult r = probeSettingsFile(p);
+    ASSERT_EQ(::chmod(p.c_str(), 0440), 0);
+    const ReadResult r = readSettingsFile(p);
     EXPECT_TRUE(r.ok) << r.error;
-    EXPECT_FALSE(r.isEmpty);
+    EXPECT_FALSE(r.missing);
+    EXPECT_EQ(r.data, bytes);
     EXPECT_EQ(readBytes(p), bytes);
     struct stat st {};
     ASSERT_EQ(::stat(p.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_mode & 07777, 0440u);
 }
 
-TEST_F(SettingsFileTest, ProbeReportsAnExistingEmptyFile) {
-    const std::string p = path("empty.ini");
-    writeBytes(p, "");
-    const ProbeResult r = probeSettingsFile(p);
-    EXPECT_TRUE(r.ok) << r.error;
-    EXPECT_TRUE(r.isEmpty);
-}
-
-TEST_F(SettingsFileTest, ProbeFailsOnAFolder) {
-    const std::string p = path("folder.ini");
-    ASSERT_TRUE(fs::create_directory(p));
-    const ProbeResult r = probeSettingsFile(p);
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.error.empty());
-    EXPECT_TRUE(fs::is_directory(p));
-}
-
-TEST_F(SettingsFileTest, ProbeFailsWhenTheFolderIsMissing) {
-    const std::string p = path("missing/x.ini");
-    const ProbeResult r = probeSettingsFile(p);
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.error.empty());
-    EXPECT_FALSE(fs::exists(path("missing")));
-}
-
-TEST_F(SettingsFileTest, ProbeFailsOnADevice) {
-    const ProbeResult r = probeSettingsFile("/dev/null");
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.error.empty());
+TEST_F(SettingsFileTest, ReadFailsOnWhatIsNotARegularFile) {
+    ASSERT_TRUE(fs::create_directory(path("folder.ini")));
+    ASSERT_EQ(::mkfifo(path("fifo.ini").c_str(), 0600), 0);
+    for (const std::string& p : {path("folder.ini"), path("fifo.ini"), std::string("/dev/null")}) {
+        const ReadResult r = readSettingsFile(p);
+        EXPECT_FALSE(r.ok) << p;
+        EXPECT_FALSE(r.missing) << p;
+        EXPECT_FALSE(r.error.empty()) << p;
+    }
+    EXPECT_TRUE(fs::is_directory(path("folder.ini")));
 }
 
 // --- save ------------------------------------------------------------------------------------
@@ -267,8 +254,6 @@ TEST_F(SettingsFileTest, LongestNameEitherSavesOrLeavesTheOldFile) {
     EXPECT_EQ(entries(), std::set<std::string>{name});
 }
 
-// --- read ---------------------------------------------------------------------------------------
-
 TEST_F(SettingsFileTest, ReadGivesTheBytesExactly) {
     const std::string p = path("r.ini");
     const std::string bytes = kText + std::string("a\0b\r\n\n\r", 7);
@@ -286,21 +271,6 @@ TEST_F(SettingsFileTest, ReadOfAnEmptyFile) {
     EXPECT_TRUE(r.data.empty());
 }
 
-TEST_F(SettingsFileTest, ReadFailsOnAFolder) {
-    const std::string p = path("dir.ini");
-    ASSERT_TRUE(fs::create_directory(p));
-    const ReadResult r = readSettingsFile(p);
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.error.empty());
-}
-
-TEST_F(SettingsFileTest, ReadFailsOnAMissingFile) {
-    const ReadResult r = readSettingsFile(path("nothing.ini"));
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.error.empty());
-    EXPECT_FALSE(fs::exists(path("nothing.ini")));
-}
-
 TEST_F(SettingsFileTest, ReadTakesAtMostTheLimit) {
     const std::string p = path("big.ini");
     writeBytes(p, std::string(10000, 'z'));
@@ -314,6 +284,89 @@ TEST_F(SettingsFileTest, SavedTextReadsBack) {
     const ReadResult r = readSettingsFile(p);
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.data, kText);
+}
+
+// --- in-place rewrite -----------------------------------------------------------------------------
+
+TEST_F(SettingsFileTest, InPlaceRewriteGrowsAndShrinksKeepingTheFile) {
+    const std::string p = path("ip.ini");
+    writeBytes(p, "old");
+    ASSERT_EQ(::chmod(p.c_str(), 0604), 0);
+    struct stat before {};
+    ASSERT_EQ(::stat(p.c_str(), &before), 0);
+    for (const std::string& text : {kText + kText + kText, kText, std::string()}) {
+        const FileResult r = writeSettingsFileInPlace(p, text);
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(readBytes(p), text);
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat(p.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino); // the same file, not a new one
+    EXPECT_EQ(after.st_mode & 07777, 0604u);
+    EXPECT_EQ(entries(), std::set<std::string>{"ip.ini"});
+    // it never creates a file
+    EXPECT_FALSE(writeSettingsFileInPlace(path("none.ini"), kText).ok);
+    EXPECT_FALSE(fs::exists(path("none.ini")));
+}
+
+// A rewrite that runs into the file size limit (as into a full disk) fails
+// before it has touched the old content, and leaves no longer file.
+TEST_F(SettingsFileTest, InPlaceRewriteThatCannotGrowLeavesTheOldFile) {
+    const std::string p = path("ip.ini");
+    const std::string old = kText + "old tail\r\n";
+    writeBytes(p, old);
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*savedHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = old.size() + 10;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const FileResult r = writeSettingsFileInPlace(p, std::string(5000, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, savedHandler);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.empty());
+    EXPECT_EQ(readBytes(p), old);
+}
+
+// --- listing and names -----------------------------------------------------------------------
+
+TEST_F(SettingsFileTest, ListTakesRegularIniFilesInAnyCase) {
+    for (const char* name : {"a.ini", "B.INI", "c.Ini", "notes.txt", ".hidden.ini", "ini", "x.ini.bak"})
+        writeBytes(path(name), "x");
+    const std::string odd = std::string("caf\xe9 \xff.ini");
+    writeBytes(path(odd), "x");
+    ASSERT_TRUE(fs::create_directory(path("folder.ini")));
+    ASSERT_EQ(::symlink("a.ini", path("link.ini").c_str()), 0);
+    ASSERT_EQ(::symlink("gone", path("dangling.ini").c_str()), 0);
+    std::vector<std::string> names = listSettingsFiles(m_dir);
+    const std::set<std::string> listed(names.begin(), names.end());
+    EXPECT_EQ(names.size(), listed.size());
+    EXPECT_EQ(listed, (std::set<std::string>{"a.ini", "B.INI", "c.Ini", odd, "link.ini"}));
+    EXPECT_TRUE(isSameFile(path("link.ini"), path("a.ini")));
+    EXPECT_FALSE(isSameFile(path("B.INI"), path("a.ini")));
+    EXPECT_FALSE(isSameFile(path("gone.ini"), path("gone.ini")));
+}
+
+// Every byte string survives the trip through the display form; valid UTF-8
+// shows as its characters.
+TEST(FileNames, BytesSurviveTheDisplayForm) {
+    EXPECT_EQ(nameFromBytes("Z\xc3\xbcrich \xe2\x82\xac \xf0\x9f\x98\x80.ini"),
+              u"Z\u00fcrich \u20ac \U0001F600.ini");
+    EXPECT_EQ(nameFromBytes("caf\xe9"), std::u16string(u"caf") + char16_t(0xDCE9));
+    const char* odd[] = {"caf\xe9.ini", "\xc0\xaf",         "\xed\xa0\x80", "\xf4\x90\x80\x80",
+                         "\xe2\x82",    "\x80\xbf\xfe\xff", "a\xf0\x9f\x98"};
+    for (const char* bytes : odd)
+        EXPECT_EQ(bytesFromName(nameFromBytes(bytes)), bytes) << bytes;
+    std::mt19937 random(7);
+    for (int n = 0; n < 2000; ++n) {
+        std::string bytes(static_cast<std::size_t>(random() % 12), '\0');
+        for (char& c : bytes)
+            c = static_cast<char>(random() % 255 + 1);
+        ASSERT_EQ(bytesFromName(nameFromBytes(bytes)), bytes);
+    }
+    // A lone surrogate the decoder never makes is written as U+FFFD.
+    EXPECT_EQ(bytesFromName(std::u16string(1, char16_t(0xD800))), "\xef\xbf\xbd");
 }
 
 // --- delete ------------------------------------------------------------------------------------

@@ -480,6 +480,20 @@ TEST(ReadSettingsText, Value256IsCut) {
     EXPECT_EQ(r.list[255], 0.0f);
 }
 
+// A value left out is a loss only when it would have been played: one
+// behind a 0 value, or a 0 value itself, is not.
+TEST(ReadSettingsText, CutOnlyWhenAPlayedValueIsLost) {
+    EXPECT_FALSE(readSettingsText(customFileWith(255) + "\r\n").listCut);
+    EXPECT_FALSE(readSettingsText(customFileWith(255) + "0\r\n7\r\n").listCut);
+    std::string zeroFirst = customFileWith(0) + "5\r\n0\r\n";
+    for (int i = 1; i <= 300; ++i)
+        zeroFirst += "9\r\n";
+    const SettingsRead r = readSettingsText(zeroFirst);
+    EXPECT_FALSE(r.listCut);
+    EXPECT_EQ(r.listLength, 255u);
+    EXPECT_TRUE(readSettingsText(customFileWith(255) + "0.5\r\n").listCut);
+}
+
 void expectSane(const SettingsRead& r) {
     ASSERT_LE(r.recordsRead(), 15u);
     ASSERT_LE(r.listLength, 255u);

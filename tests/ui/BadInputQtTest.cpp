@@ -27,20 +27,28 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMap>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <functional>
+#include <grp.h>
 #include <memory>
+#include <pwd.h>
 #include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -96,22 +104,37 @@ bool writeBytes(const QString& path, const QByteArray& data) {
 // Every entry of a folder, recursively: files with their bytes, folders as
 // a marker.
 using Snapshot = QMap<QString, QByteArray>;
+// Walked by the system's bytes, so that names that are not UTF-8 are seen
+// too (shown with replacement characters).
 Snapshot snapshot(const QString& root) {
     Snapshot s;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString rel = QDir(root).relativeFilePath(path);
-        const QFileInfo info = it.fileInfo();
-        if (info.isDir()) {
-            s[rel] = "<folder>";
+    namespace fs = std::filesystem;
+    const fs::path base = QFile::encodeName(root).toStdString();
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(base, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        const std::string rel = it->path().lexically_relative(base).native();
+        const QString name = QString::fromUtf8(rel.data(), static_cast<qsizetype>(rel.size()));
+        if (it->is_directory(ec) && !it->is_symlink(ec)) {
+            s[name] = "<folder>";
         } else {
-            QFile f(path);
-            s[rel] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+            QFile f;
+            s[name] = f.open(std::fopen(it->path().c_str(), "rb"), QIODevice::ReadOnly,
+                             QFileDevice::AutoCloseHandle)
+                          ? f.readAll()
+                          : QByteArray("<unreadable>");
         }
     }
     return s;
+}
+
+// Removes what a case left in its folder, whatever the names' bytes, so that
+// the temporary folder can go.
+void emptyFolder(const QString& root) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(QFile::encodeName(root).toStdString(), ec))
+        fs::remove_all(entry.path(), ec);
 }
 
 // Names whose entries differ between two snapshots (changed, new or gone).
@@ -145,6 +168,10 @@ struct Case {
     QStringList rewritten;                                         // entries the case may create or change
     QString knownFault;      // why the usable-settings check fails by design
     bool realProgram = true; // also run against the real program (no action)
+    // The real program's arguments as bytes, when they are not the command
+    // line as one argument; the file they name must exist under exactly
+    // those bytes (joined by blanks, ".ini" added) afterwards.
+    QList<QByteArray> argv;
 };
 
 void typeName(ui::frmSorvaneTimer& w, const QString& name) {
@@ -251,7 +278,10 @@ std::vector<Case> buildCases() {
                                                   {14, "1e-999"},
                                                   {15, "1e999"}}));
         c.commandLine = "nan.ini";
-        c.toldUser = true;
+        // The warning interval reads as 0: the first moment is 0 and ends the
+        // table, so the moments that do not fit would never have been played
+        // and there is no cut to tell of.
+        c.toldUser = false;
         c.knownFault = "a field that is not a number reads as 0: a start key of NaN names no key";
         cases.push_back(c);
     }
@@ -296,6 +326,23 @@ std::vector<Case> buildCases() {
         };
         c.toldUser = true;
         c.rewritten = {"SorvaneTimer.ini"};
+        cases.push_back(c);
+    }
+    // Qt's own options are names like any other: Qt never sees them.
+    for (const QList<QByteArray>& argv : QList<QList<QByteArray>>{{"-platform", "foo"}, {"-reverse"}}) {
+        Case c;
+        c.name = "command line: " + QString::fromLatin1(argv.join(' '));
+        c.commandLine = QString::fromLatin1(argv.join(' '));
+        c.rewritten = {c.commandLine + ".ini"};
+        c.argv = argv;
+        cases.push_back(c);
+    }
+    {
+        Case c;
+        c.name = "command line: name that is not UTF-8";
+        c.commandLine = QStringLiteral("caf") + QChar(0xDCE9); // how the window carries the byte E9
+        c.rewritten = {QStringLiteral("caf\uFFFD.ini")};       // how QDir shows it
+        c.argv = {"caf\xe9"};
         cases.push_back(c);
     }
     {
@@ -507,6 +554,221 @@ const std::vector<Case>& allCases() {
     return cases;
 }
 
+// ------------------------------------------------------------- permissions
+//
+// The permission matrix: a settings file x.ini that the user owns, in each of
+// four modes, in a folder the user may or may not write, used in each of the
+// four ways a file is used: started on, clicked in the list, applied to,
+// deleted.  The folder also holds the user's SorvaneTimer.ini.  Each cell
+// runs the window in a child process as an unprivileged user (the suite may
+// run as root, who may write anything) and then checks the bytes and mode of
+// every file in the folder and what the user saw.
+
+enum class Use { Start, Click, Apply, Delete };
+
+struct PermissionCell {
+    mode_t folder;
+    mode_t file;
+    Use use;
+    bool answerYes = true; // to the question before deleting, should one come
+};
+
+std::vector<PermissionCell> permissionCells() {
+    std::vector<PermissionCell> cells;
+    for (const mode_t folder : {mode_t{0755}, mode_t{0555}})
+        for (const mode_t file : {mode_t{0644}, mode_t{0444}, mode_t{0200}, mode_t{0000}})
+            for (const Use use : {Use::Start, Use::Click, Use::Apply, Use::Delete})
+                cells.push_back({folder, file, use});
+    cells.push_back({0755, 0444, Use::Delete, false});
+    return cells;
+}
+
+QString cellName(const PermissionCell& c) {
+    static const char* const uses[] = {"start on it", "click it", "Apply", "Delete"};
+    return QStringLiteral("folder %1, x.ini %2, %3%4")
+        .arg(c.folder, 3, 8, QLatin1Char('0'))
+        .arg(c.file, 3, 8, QLatin1Char('0'))
+        .arg(QLatin1String(uses[static_cast<int>(c.use)]))
+        .arg(c.answerYes ? QString() : QStringLiteral(", answered No"));
+}
+
+const char* const kCellOption = "--permission-cell";
+const QByteArray kUserDefaultFile = settingsFile({{6, "3"}});
+const QByteArray kUserFile = settingsFile({{4, "300"}, {6, "7"}});
+const QByteArray kUserFileApplied = settingsFile({{4, "300"}, {6, "8"}});
+
+// What a cell prints: one "key<TAB>value" line each.
+using CellReport = QMap<QString, QString>;
+
+// Runs in the child, in the cell's folder, as the unprivileged user.
+int runPermissionCell(int index) {
+    const PermissionCell cell = permissionCells().at(static_cast<std::size_t>(index));
+    MonotonicTickClock clock;
+    ui::QtEventPump pump;
+    NullPortOutput port;
+    NullMidiPlayer midi;
+    NullHotkeyBackend hotkeys;
+    QStringList notices;
+    auto window = std::make_unique<ui::frmSorvaneTimer>(
+        ui::TimerServices{clock, pump, port, midi, hotkeys,
+                          [&](const std::string& m) { notices << QString::fromStdString(m); }, [] {}});
+    auto& w = *window;
+    w.show();
+    QString asked = QStringLiteral("no question");
+    switch (cell.use) {
+    case Use::Start:
+        w.Form_Load(QStringLiteral("x.ini"));
+        break;
+    case Use::Click: {
+        w.Form_Load(QString());
+        QCoreApplication::processEvents();
+        const QList<QListWidgetItem*> items = w.File1->findItems(QStringLiteral("x.ini"), Qt::MatchExactly);
+        if (items.size() != 1)
+            return 3;
+        QTest::mouseClick(w.File1->viewport(), Qt::LeftButton, {},
+                          w.File1->visualItemRect(items[0]).center());
+        break;
+    }
+    case Use::Apply:
+        w.Form_Load(QStringLiteral("x.ini"));
+        w.Text6->setText(QStringLiteral("8"));
+        w.Command2->click();
+        break;
+    case Use::Delete:
+        w.Form_Load(QStringLiteral("x.ini"));
+        w.Command4->click();
+        QCoreApplication::processEvents();
+        if (auto* question = w.findChild<QMessageBox*>(); question && question->isVisible()) {
+            asked = "asked \"" + question->text() + "\", answered " + (cell.answerYes ? "Yes" : "No");
+            question->button(cell.answerYes ? QMessageBox::Yes : QMessageBox::No)->click();
+        }
+        break;
+    }
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    const QListWidgetItem* lit = w.File1->currentItem();
+    const bool highlighted = lit && lit->isSelected() && w.File1->selectedItems().size() == 1;
+    std::printf("notices\t%s\n", qPrintable(notices.join(QStringLiteral(" / "))));
+    std::printf("question\t%s\n", qPrintable(asked));
+    std::printf("file box\t%s\n", qPrintable(w.Text9->text()));
+    std::printf("highlight\t%s\n", highlighted ? qPrintable(lit->text()) : "(none)");
+    std::printf("repetitions\t%s\n", qPrintable(w.Text6->text()));
+    std::fflush(stdout);
+    return 0;
+}
+
+// Every entry of the folder with its mode and bytes.  The test's own user
+// may need to lend itself read permission for a moment to see the bytes of
+// a file it has taken it from.
+QMap<QString, QByteArray> filesWithModes(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    for (const QString& name :
+         QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        const QByteArray path = QFile::encodeName(QDir(folder).filePath(name));
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0)
+            continue;
+        const mode_t mode = st.st_mode & 07777;
+        QFile f(QString::fromLocal8Bit(path));
+        bool lent = false;
+        if (!f.open(QIODevice::ReadOnly)) {
+            lent = ::chmod(path.constData(), mode | 0400) == 0;
+            f.open(QIODevice::ReadOnly);
+        }
+        files[name] = QByteArray::number(mode, 8).rightJustified(3, '0') + ":" +
+                      (f.isOpen() ? f.readAll() : QByteArray("<unreadable>"));
+        f.close();
+        if (lent)
+            ::chmod(path.constData(), mode);
+    }
+    return files;
+}
+
+// What the user should see and find, worked out from the modes alone.
+struct CellExpectation {
+    QStringList notices;
+    QString question = QStringLiteral("no question");
+    QString fileBox;
+    QString repetitions;
+    QMap<QString, QByteArray> files;
+};
+
+CellExpectation expectationFor(const PermissionCell& c) {
+    const bool readable = c.file & 0400;
+    const bool writable = c.file & 0200;
+    const bool folderWritable = c.folder & 0200;
+    CellExpectation e;
+    const QByteArray octal = QByteArray::number(c.file, 8).rightJustified(3, '0');
+    e.files = {{QStringLiteral("SorvaneTimer.ini"), "644:" + kUserDefaultFile},
+               {QStringLiteral("x.ini"), octal + ":" + kUserFile}};
+    const QString cannotRead = QStringLiteral("Cannot read settings file \"x.ini\": Permission denied. ");
+    // Started on x.ini: loaded, or the defaults when it cannot be read.
+    if (c.use != Use::Click && !readable)
+        e.notices << cannotRead + "The default settings are in use.";
+    e.fileBox = QStringLiteral("x.ini");
+    e.repetitions = readable ? QStringLiteral(" 7") : QStringLiteral("19");
+    switch (c.use) {
+    case Use::Start:
+        break;
+    case Use::Click:
+        if (!readable) {
+            e.notices << cannotRead + "\"SorvaneTimer.ini\" stays the current file.";
+            e.fileBox = QStringLiteral("SorvaneTimer.ini");
+            e.repetitions = QStringLiteral(" 3");
+        }
+        break;
+    case Use::Apply:
+        e.repetitions = QStringLiteral("8");
+        if (!writable)
+            e.notices << "Cannot save settings file \"x.ini\": it is write-protected.";
+        else if (!readable)
+            e.notices << "Cannot save settings file \"x.ini\": it cannot be read, so it is not replaced.";
+        else
+            e.files[QStringLiteral("x.ini")] = octal + ":" + kUserFileApplied;
+        break;
+    case Use::Delete:
+        if (!folderWritable) {
+            e.notices << "Cannot delete settings file \"x.ini\": Permission denied. \"x.ini\" stays the "
+                         "current file.";
+            break;
+        }
+        if (!writable)
+            e.question =
+                QStringLiteral("asked \"\"x.ini\" is write-protected. Delete it anyway?\", answered ") +
+                (c.answerYes ? "Yes" : "No");
+        if (writable || c.answerYes) {
+            e.files.remove(QStringLiteral("x.ini"));
+            e.fileBox = QStringLiteral("SorvaneTimer.ini");
+            e.repetitions = QStringLiteral(" 3");
+        }
+        break;
+    }
+    return e;
+}
+
+QString filesSummary(const QMap<QString, QByteArray>& before, const QMap<QString, QByteArray>& after) {
+    QStringList parts;
+    for (auto it = before.begin(); it != before.end(); ++it) {
+        const QString mode = QString::fromLatin1(it.value().left(it.value().indexOf(':')));
+        if (!after.contains(it.key()))
+            parts << it.key() + " deleted";
+        else if (after[it.key()] != it.value())
+            parts << it.key() + " rewritten (mode " +
+                         QString::fromLatin1(after[it.key()].left(after[it.key()].indexOf(':'))) + ")";
+        else
+            parts << it.key() + " unchanged (" + mode + ")";
+    }
+    for (auto it = after.begin(); it != after.end(); ++it)
+        if (!before.contains(it.key()))
+            parts << it.key() + " new";
+    return parts.join(QStringLiteral(", "));
+}
+
+std::vector<Row>& permissionRows() {
+    static std::vector<Row> rows;
+    return rows;
+}
+
 } // namespace
 
 class BadInputTest : public QObject {
@@ -515,6 +777,8 @@ private slots:
     void matrix_data();
     void matrix();
     void realProgram();
+    void permissionMatrix();
+    void noSessionBusIsStarted();
     void cleanupTestCase();
 };
 
@@ -534,8 +798,12 @@ void BadInputTest::matrix() {
     QVERIFY(QDir::setCurrent(dir.path()));
     struct Back {
         QString folder;
-        ~Back() { QDir::setCurrent(folder); }
-    } back{previous};
+        QString scratch;
+        ~Back() {
+            QDir::setCurrent(folder);
+            emptyFolder(scratch);
+        }
+    } back{previous, dir.path()};
     const QDir folder(dir.path());
     if (c.prepare)
         c.prepare(folder);
@@ -609,6 +877,10 @@ void BadInputTest::matrix() {
         QVERIFY(!after.contains("other.ini"));
         QVERIFY(
             after.value("SorvaneTimer.ini").contains("200,\"Beep_Pitch\"")); // a copy of the settings in use
+    } else if (c.name.startsWith("truncated after record") && !c.name.endsWith("15")) {
+        // At start-up the settings a short file lacks are the defaults.
+        QVERIFY2(messages.last().endsWith("the defaults were used for the others."),
+                 qPrintable(messages.last()));
     } else if (c.name == "negative key codes") {
         QCOMPARE(w.Text1->text(), QString("Ascii Key -5"));
         QCOMPARE(w.hotkeys[1].keyCode, int16_t(-32768));
@@ -638,9 +910,18 @@ void BadInputTest::realProgram() {
         QByteArray err;
     };
     std::vector<Run> runs;
+    struct EmptyAll {
+        std::vector<Run>& runs;
+        ~EmptyAll() {
+            for (Run& r : runs)
+                if (r.dir)
+                    emptyFolder(r.dir->path());
+        }
+    } emptyAll{runs};
     // A plain start in an empty folder first: what it prints is about the
     // platform (no display, no session bus), not about any settings file.
-    static const Case baseline{"plain start (baseline)", {}, {}, {}, false, {"SorvaneTimer.ini"}, {}, true};
+    static const Case baseline{"plain start (baseline)", {}, {},   {}, false,
+                               {"SorvaneTimer.ini"},     {}, true, {}};
     {
         Run r;
         r.c = &baseline;
@@ -690,7 +971,26 @@ void BadInputTest::realProgram() {
         r.process = std::make_unique<QProcess>();
         r.process->setProcessEnvironment(env);
         r.process->setWorkingDirectory(r.dir->path());
-        r.process->start(program, r.c->commandLine.isEmpty() ? QStringList{} : QStringList{r.c->commandLine});
+        if (r.c->argv.isEmpty()) {
+            r.process->start(program,
+                             r.c->commandLine.isEmpty() ? QStringList{} : QStringList{r.c->commandLine});
+        } else {
+            // Bytes that are not UTF-8 cannot pass through QProcess: the shell
+            // turns escapes back into bytes.
+            QStringList args{
+                QStringLiteral("-c"),
+                QStringLiteral("p=$1; shift; n=$#; while [ $n -gt 0 ]; do set -- \"$@\" "
+                               "\"$(printf '%b' \"$1\")\"; shift; n=$((n-1)); done; exec \"$p\" \"$@\""),
+                QStringLiteral("sh"), program};
+            for (const QByteArray& arg : r.c->argv) {
+                QString escaped;
+                for (const char ch : arg)
+                    escaped +=
+                        QStringLiteral("\\0%1").arg(static_cast<unsigned char>(ch), 3, 8, QLatin1Char('0'));
+                args << escaped;
+            }
+            r.process->start(QStringLiteral("/bin/sh"), args);
+        }
     }
     for (Run& r : runs)
         QVERIFY2(r.process->waitForStarted(30000), qPrintable(r.c->name));
@@ -755,7 +1055,154 @@ void BadInputTest::realProgram() {
         QVERIFY2(alive[i], qPrintable(r.c->name + ": " + QString::fromLocal8Bit(r.err.right(2000))));
         QVERIFY2(unexpected.isEmpty(), qPrintable(r.c->name + ": changed " + unexpected.join(", ")));
         QVERIFY2(told.isEmpty() != r.c->toldUser, qPrintable(r.c->name + ": " + told.join(" / ")));
+        if (!r.c->argv.isEmpty()) {
+            const QByteArray file = r.c->argv.join(' ') + ".ini";
+            QFile created;
+            QVERIFY2(
+                created.open(std::fopen((QFile::encodeName(r.dir->path()) + "/" + file).constData(), "rb"),
+                             QIODevice::ReadOnly, QFileDevice::AutoCloseHandle),
+                qPrintable(r.c->name + ": no file under the argument's bytes"));
+            QCOMPARE(created.size(), 393);
+        }
     }
+#endif
+}
+
+void BadInputTest::permissionMatrix() {
+    // Root may write anything: the cells then run as an unprivileged user.
+    const bool drop = ::geteuid() == 0;
+    uid_t uid = ::getuid();
+    gid_t gid = ::getgid();
+    if (drop) {
+        const passwd* nobody = ::getpwnam("nobody");
+        uid = nobody ? nobody->pw_uid : 65534;
+        gid = nobody ? nobody->pw_gid : 65534;
+    }
+    QTemporaryDir base(QStringLiteral("/tmp/sorvane-permissions-XXXXXX"));
+    QVERIFY(base.isValid());
+    QVERIFY(::chmod(QFile::encodeName(base.path()).constData(), 0711) == 0);
+    auto own = [&](const QString& path) {
+        return !drop || ::chown(QFile::encodeName(path).constData(), uid, gid) == 0;
+    };
+    const QString home = base.filePath(QStringLiteral("home"));
+    const QString runtime = base.filePath(QStringLiteral("runtime"));
+    QVERIFY(QDir().mkdir(home) && QDir().mkdir(runtime) && own(home) && own(runtime));
+    QVERIFY(::chmod(QFile::encodeName(runtime).constData(), 0700) == 0);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("SDL_AUDIODRIVER", "dummy");
+    env.insert("HOME", home);
+    env.insert("XDG_RUNTIME_DIR", runtime);
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"})
+        env.remove(name);
+
+    const std::vector<PermissionCell> cells = permissionCells();
+    QStringList failures;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const PermissionCell& c = cells[i];
+        const QString folder = base.filePath(QStringLiteral("cell%1").arg(i));
+        QVERIFY(QDir().mkdir(folder) && own(folder));
+        const QString defaultFile = QDir(folder).filePath("SorvaneTimer.ini");
+        const QString xFile = QDir(folder).filePath("x.ini");
+        QVERIFY(writeBytes(defaultFile, kUserDefaultFile) && writeBytes(xFile, kUserFile));
+        QVERIFY(own(defaultFile) && own(xFile));
+        QVERIFY(::chmod(QFile::encodeName(defaultFile).constData(), 0644) == 0);
+        QVERIFY(::chmod(QFile::encodeName(xFile).constData(), c.file) == 0);
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), c.folder) == 0);
+        const QMap<QString, QByteArray> before = filesWithModes(folder);
+
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.setWorkingDirectory(folder);
+        if (drop) {
+            child.setChildProcessModifier([uid, gid] {
+                if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+                    ::_exit(97);
+            });
+        }
+        // Started through /proc/self/exe: the unprivileged user may not be
+        // able to reach this program's folder, but may run its file.
+        child.start(QStringLiteral("/proc/self/exe"), {kCellOption, QString::number(i)});
+        QVERIFY2(child.waitForFinished(60000), qPrintable(cellName(c)));
+        const QByteArray err = child.readAllStandardError();
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 qPrintable(cellName(c) + ": exit " + QString::number(child.exitCode()) + " " +
+                            QString::fromLocal8Bit(err.right(1500))));
+        CellReport report;
+        for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+            const qsizetype tab = line.indexOf('\t');
+            if (tab > 0)
+                report[QString::fromUtf8(line.left(tab))] = QString::fromUtf8(line.mid(tab + 1));
+        }
+        const QMap<QString, QByteArray> after = filesWithModes(folder);
+        ::chmod(QFile::encodeName(folder).constData(), 0755); // so that it can be cleaned up
+
+        const CellExpectation e = expectationFor(c);
+        const QString notices = e.notices.join(QStringLiteral(" / "));
+        QStringList wrong;
+        if (after != e.files)
+            wrong << "files: " + filesSummary(before, after);
+        if (report.value("notices") != notices)
+            wrong << "notices: " + report.value("notices");
+        if (report.value("question") != e.question)
+            wrong << "question: " + report.value("question");
+        if (report.value("file box") != e.fileBox || report.value("highlight") != e.fileBox)
+            wrong << "file box " + report.value("file box") + ", list " + report.value("highlight");
+        if (report.value("repetitions") != e.repetitions)
+            wrong << "repetitions " + report.value("repetitions");
+        if (!wrong.isEmpty())
+            failures << cellName(c) + ": " + wrong.join(QStringLiteral("; "));
+
+        QString saw = report.value("notices").isEmpty() ? QStringLiteral("no notice")
+                                                        : "\"" + report.value("notices") + "\"";
+        if (report.value("question") != QLatin1String("no question"))
+            saw += "; " + report.value("question");
+        saw += "; file box and list: " + report.value("file box") + ", repetitions " +
+               report.value("repetitions").trimmed();
+        permissionRows().push_back({cellName(c), filesSummary(before, after), saw});
+    }
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QStringLiteral("\n"))));
+}
+
+// Without a session bus and with an X display named, the bus library would
+// start a bus of its own through dbus-launch, which then outlives the
+// program.  A dbus-launch found first on the PATH records any such call.
+void BadInputTest::noSessionBusIsStarted() {
+#ifndef SORVANE_TIMER_PATH
+    QSKIP("the path of the program was not given to this test");
+#else
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QDir d(dir.path());
+    QVERIFY(d.mkdir("bin") && d.mkdir("runtime") && d.mkdir("work"));
+    QVERIFY(writeBytes(d.filePath("bin/dbus-launch"),
+                       "#!/bin/sh\necho \"$@\" >> \"$(dirname \"$0\")/../called\"\nexit 1\n"));
+    QVERIFY(QFile::setPermissions(d.filePath("bin/dbus-launch"), QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(
+        QFile::setPermissions(d.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DBUS_SESSION_BUS_ADDRESS");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert("DISPLAY", ":424242"); // named, never opened by the offscreen window
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("SDL_AUDIODRIVER", "dummy");
+    env.insert("XDG_RUNTIME_DIR", d.filePath("runtime"));
+    env.insert("HOME", d.filePath("work"));
+    env.insert("PATH", d.filePath("bin") + ":" + env.value("PATH"));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(d.filePath("work"));
+    program.start(QStringLiteral(SORVANE_TIMER_PATH), {});
+    QVERIFY(program.waitForStarted(30000));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(d.filePath("work/SorvaneTimer.ini")).size() == 393, 60000);
+    QTest::qWait(1000); // the bus is looked for after the window is up
+    program.terminate();
+    QVERIFY(program.waitForFinished(10000));
+    const QByteArray err = program.readAllStandardError();
+    QVERIFY2(!QFile::exists(d.filePath("called")),
+             qPrintable("dbus-launch was run: " + QString::fromLocal8Bit(err)));
+    QVERIFY2(err.contains("no session bus"), err.constData());
 #endif
 }
 
@@ -763,7 +1210,22 @@ void BadInputTest::cleanupTestCase() {
     printTable("Bad-input matrix, window in this process", inProcessRows());
     printTable("Bad-input matrix, the real program (offscreen, started with the name on its command line)",
                realRows());
+    printTable(::geteuid() == 0 ? "Permission matrix (each cell run as the user nobody)"
+                                : "Permission matrix (each cell run as this user)",
+               permissionRows());
 }
 
-QTEST_MAIN(BadInputTest)
+// The test program doubles as the child of a permission cell.
+int main(int argc, char* argv[]) {
+    if (argc == 3 && std::strcmp(argv[1], kCellOption) == 0) {
+        int qtArgc = 1;
+        QApplication app(qtArgc, argv);
+        return runPermissionCell(std::atoi(argv[2]));
+    }
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    BadInputTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "BadInputQtTest.moc"

@@ -2,6 +2,7 @@
 // choice, key boxes and runs, with a fake clock and recording devices.
 #include "TestDoubles.h"
 
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
+
+#include <dirent.h>
+#include <set>
+#include <string>
 
 using testing_support::Harness;
 using namespace sorvane;
@@ -56,6 +61,44 @@ QByteArray withRecords(std::initializer_list<std::pair<int, QByteArray>> changes
     return lines.join('\n') + '\n' + tail;
 }
 
+// The names in a folder as the system holds them (bytes).
+std::set<std::string> folderBytes(const QString& folder) {
+    std::set<std::string> names;
+    if (DIR* dir = ::opendir(QFile::encodeName(folder).constData())) {
+        while (const dirent* e = ::readdir(dir))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                names.insert(e->d_name);
+        ::closedir(dir);
+    }
+    return names;
+}
+
+QByteArray readBytes(const std::string& path) {
+    QFile f;
+    if (!f.open(std::fopen(path.c_str(), "rb"), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return QByteArray("<missing>");
+    return f.readAll();
+}
+
+// How the window carries a name given as bytes: each byte that is not UTF-8
+// as a lone surrogate (independent of the code under test).
+QString windowName(const QByteArray& bytes) {
+    QString name;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        const qsizetype length = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : 4;
+        const QString decoded = QString::fromUtf8(bytes.mid(i, length));
+        if (!decoded.contains(QChar(0xFFFD)) && decoded.toUtf8() == bytes.mid(i, length)) {
+            name += decoded;
+            i += length;
+        } else {
+            name += QChar(0xDC00 + b);
+            ++i;
+        }
+    }
+    return name;
+}
+
 QStringList fileListNames(const ui::frmSorvaneTimer& w) {
     QStringList names;
     for (int i = 0; i < w.File1->count(); ++i)
@@ -89,6 +132,10 @@ private slots:
     void emptiedListGivesDefaultsForNewName();
     void exitBeepsOnceAndSavesNothing();
     void badFilesKeepProgramRunning();
+    void namesAreBytes_data();
+    void namesAreBytes();
+    void fileListFollowsTheCurrentFile();
+    void beepListKeepsItsLineBreaks();
 };
 
 void MainWindowTest::designTimeTextsBeforeStartUp() {
@@ -527,12 +574,17 @@ void MainWindowTest::badFilesKeepProgramRunning() {
     QCOMPARE(w.Text4->text(), QString("100")); // settings in use kept
     QVERIFY(QFileInfo(h.path("folder.ini")).isDir());
 
-    // A name whose folder does not exist, and a save that cannot work.
+    // A name whose folder does not exist cannot be created: the file in use
+    // stays current, and Apply saves into it.
     w.Text9->setText("no/such/folder/x");
     w.Text9_LostFocus();
     QCOMPARE(h.messages.size(), size_t(2));
+    QCOMPARE(QString::fromStdString(h.messages.back()),
+             QString("Cannot create settings file \"no/such/folder/x.ini\": No such file or directory. "
+                     "\"SorvaneTimer.ini\" stays the current file."));
+    QCOMPARE(w.Text9->text(), QString("SorvaneTimer.ini"));
     w.Command2->click();
-    QCOMPARE(h.messages.size(), size_t(3));
+    QCOMPARE(h.messages.size(), size_t(2));
     QVERIFY(!QFile::exists(h.path("no")));
 
     // A truncated file loads what it can and says so.
@@ -541,7 +593,7 @@ void MainWindowTest::badFilesKeepProgramRunning() {
     QCOMPARE(w.Text1->text(), QString("F9"));
     QCOMPARE(w.Text2->text(), QString("B"));
     QCOMPARE(w.Text3->text(), QString("F8"));
-    QCOMPARE(h.messages.size(), size_t(4));
+    QCOMPARE(h.messages.size(), size_t(3));
     QCOMPARE(readAll(h.path("short.ini")),
              QByteArray("120,\"Start_Key_Code\"\r\n66,\"Restart_Key_Code\"\r\n"));
 
@@ -555,6 +607,164 @@ void MainWindowTest::badFilesKeepProgramRunning() {
     QCOMPARE(w.text8().count("\r\n"), 255);
     QCOMPARE(w.state.beepTimes[255], 0.0f);
     QCOMPARE(readAll(h.path("many.ini")), many);
+}
+
+void MainWindowTest::namesAreBytes_data() {
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("UTF-8") << QByteArray("Z\xc3\xbcrich \xe2\x82\xac");
+    QTest::newRow("not UTF-8") << QByteArray("caf\xe9 \xff");
+    QTest::newRow("leading dash") << QByteArray("-reverse");
+    QTest::newRow("blanks") << QByteArray("  two  words ");
+}
+
+// A name is the system's bytes all the way: given at start, listed, clicked,
+// typed, saved and created under exactly those bytes.
+void MainWindowTest::namesAreBytes() {
+    QFETCH(QByteArray, name);
+    const std::string file = name.toStdString() + ".ini";
+    Harness h;
+    auto& w = *h.window;
+    const std::string folder = QFile::encodeName(h.dir.path()).toStdString();
+    {
+        QFile f;
+        QVERIFY(f.open(std::fopen((folder + "/" + file).c_str(), "wb"), QIODevice::WriteOnly,
+                       QFileDevice::AutoCloseHandle));
+        f.write(withRecords({{6, "7"}}));
+    }
+    // Started on the name: loaded, shown and highlighted.
+    w.Form_Load(windowName(name));
+    QVERIFY(h.messages.empty());
+    QCOMPARE(w.Text6->text(), QString(" 7"));
+    QCOMPARE(w.Text9->text(), windowName(name) + ".ini");
+    QVERIFY(w.File1->currentItem() && w.File1->currentItem()->isSelected());
+    QCOMPARE(w.File1->currentItem()->text(), QString::fromUtf8(name) + ".ini");
+    // Applied: the same file, not a look-alike.
+    w.Text6->setText("8");
+    w.Command2->click();
+    QCOMPARE(folderBytes(h.dir.path()), (std::set<std::string>{file}));
+    QCOMPARE(readBytes(folder + "/" + file), withRecords({{6, "8"}}));
+    // Another file, then a click on this one in the list brings it back.
+    w.Text9->setText("other");
+    w.Text9_LostFocus();
+    QCOMPARE(w.Text6->text(), QString("8"));
+    w.Text6->setText("9");
+    const auto items = w.File1->findItems(QString::fromUtf8(name) + ".ini", Qt::MatchExactly);
+    QCOMPARE(items.size(), 1);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTest::mouseClick(w.File1->viewport(), Qt::LeftButton, {}, w.File1->visualItemRect(items[0]).center());
+    QCOMPARE(w.Text6->text(), QString(" 8"));
+    QCOMPARE(w.IniFileName, windowName(name) + ".ini");
+    // Typed as a new name, with another ending: created under its bytes.
+    w.Text9->setText(windowName(name) + ".cfg");
+    w.Text9_LostFocus();
+    QCOMPARE(folderBytes(h.dir.path()),
+             (std::set<std::string>{file, "other.ini", name.toStdString() + ".cfg"}));
+    QCOMPARE(readBytes(folder + "/" + name.toStdString() + ".cfg"), withRecords({{6, "8"}}));
+    QVERIFY(h.messages.empty());
+}
+
+// The list shows the folder in the order of a file dialog and always
+// highlights the current file; moving the highlight with the keys loads the
+// file as a click does.
+void MainWindowTest::fileListFollowsTheCurrentFile() {
+    Harness h;
+    auto& w = *h.window;
+    const QList<QPair<QString, QByteArray>> files = {{"b.ini", "2"}, {"A.ini", "1"},    {"Zed.ini", "6"},
+                                                     {"c.INI", "3"}, {"a10.ini", "10"}, {"a2.ini", "22"}};
+    for (const auto& [name, reps] : files)
+        writeFile(h.path(name), withRecords({{6, reps}}));
+    // A file whose schedule is cut (warnings every 0.5 s need 6000 beeps).
+    writeFile(h.path("tight.ini"), withRecords({{7, "4"}, {12, ".5"}}));
+    auto highlighted = [&w] {
+        const QList<QListWidgetItem*> selected = w.File1->selectedItems();
+        return selected.size() == 1 && selected[0] == w.File1->currentItem() ? selected[0]->text()
+                                                                             : QString("(none)");
+    };
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.Form_Load(QString());
+    QCOMPARE(fileListNames(w), (QStringList{"A.ini", "a2.ini", "a10.ini", "b.ini", "c.INI",
+                                            "SorvaneTimer.ini", "tight.ini", "Zed.ini"}));
+    QCOMPARE(highlighted(), QString("SorvaneTimer.ini"));
+
+    // A new name typed in the file box: the new file is highlighted.
+    w.Text9->setText("new");
+    w.Text9_LostFocus();
+    QCOMPARE(highlighted(), QString("new.ini"));
+    // A name the list does not show: nothing is highlighted.
+    w.Text9->setText("notes.txt");
+    w.Text9_LostFocus();
+    QCOMPARE(highlighted(), QString("(none)"));
+    // After Delete, the default file.
+    w.Command4->click();
+    QCOMPARE(highlighted(), QString("SorvaneTimer.ini"));
+    QVERIFY(!QFile::exists(h.path("notes.txt")));
+
+    // Keys move the highlight and load what they reach.
+    w.File1->setFocus();
+    QTest::keyClick(w.File1, Qt::Key_Up);
+    QCoreApplication::processEvents();
+    QCOMPARE(w.Text9->text(), QString("new.ini"));
+    QTest::keyClick(w.File1, Qt::Key_Up);
+    QCoreApplication::processEvents();
+    QCOMPARE(highlighted(), QString("c.INI"));
+    QCOMPARE(w.Text9->text(), QString("c.INI"));
+    QCOMPARE(w.Text6->text(), QString(" 3"));
+    QTest::keyClick(w.File1, Qt::Key_Home);
+    QCoreApplication::processEvents();
+    QCOMPARE(w.Text6->text(), QString(" 1"));
+    QCOMPARE(w.IniFileName, QString("A.ini"));
+
+    // A cut schedule is told once; a rebuild on the way to the next file,
+    // made from a mix of both files' values, tells nothing.
+    QVERIFY(h.messages.empty());
+    w.File1_Click("tight.ini");
+    QCOMPARE(h.messages.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(h.messages[0]),
+             QString("The beep cycle needs more than 255 beeps; only the first 255 are used."));
+    w.File1_Click("a2.ini");
+    QCOMPARE(w.text8().count("\r\n"), 21);
+    QCOMPARE(h.messages.size(), size_t(1));
+    QCOMPARE(highlighted(), QString("a2.ini"));
+}
+
+// The beep-list box hands the parser the line breaks the user gave it:
+// Enter types CR LF; pasted text keeps CR CR LF and lone line feeds.
+void MainWindowTest::beepListKeepsItsLineBreaks() {
+    Harness h;
+    auto& w = *h.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.Form_Load(QString());
+    w.Check1->setValue(1);
+    auto pasteAndApply = [&w](const QString& text) {
+        w.setText8(QString());
+        w.Text8->setFocus();
+        QGuiApplication::clipboard()->setText(text);
+        w.Text8->paste();
+        const QString kept = w.text8();
+        w.Command2->click();
+        return kept;
+    };
+    QCOMPARE(pasteAndApply("5\r\r\n7\r\r\n"), QString("5\r\r\n7\r\r\n"));
+    QCOMPARE(w.text8(), QString(" 5\r\n 7\r\n"));
+    QCOMPARE(pasteAndApply("12\n20"), QString("12\n20")); // the line loses its last character
+    QCOMPARE(w.text8(), QString(" 1\r\n 20\r\n"));
+    QCOMPARE(pasteAndApply("3\r4\r\n6"), QString("3\r4\r\n6")); // a lone CR stays inside its line
+    QCOMPARE(w.text8(), QString(" 3\r\n 6\r\n"));
+    // Typing: Enter is CR LF, also between pasted lines.
+    w.setText8(QString());
+    QGuiApplication::clipboard()->setText("9\n8");
+    w.Text8->paste();
+    QTest::keyClick(w.Text8, Qt::Key_Home);
+    QTest::keyClicks(w.Text8, "1");
+    QTest::keyClick(w.Text8, Qt::Key_Return);
+    QCOMPARE(w.text8(), QString("9\n1\r\n8"));
+    // Copying gives back the same breaks.
+    w.Text8->selectAll();
+    w.Text8->copy();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("9\n1\r\n8"));
 }
 
 QTEST_MAIN(MainWindowTest)

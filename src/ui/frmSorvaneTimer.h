@@ -9,12 +9,14 @@
 #include "hotkeys/HotkeyReceiver.h"
 #include "ui/VbControls.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <array>
 #include <cstdint>
 #include <functional>
 
+class frmHelp;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -166,6 +168,9 @@ private:
 
     TimerServices m_services;
     QString m_folder;
+    // The Help window while it is open: a second click on Help brings it
+    // forward instead of opening another.
+    QPointer<frmHelp> m_help;
     bool m_suppressCheck2Click = false;
     bool m_loadedOnce = false;
 };

@@ -10,6 +10,7 @@
 #include "ui/CaptionFit.h"
 #include "ui/QtKeyMap.h"
 #include "ui/Twips.h"
+#include "ui/WindowPlacement.h"
 #include "ui/frmAbout.h"
 #include "ui/frmHelp.h"
 
@@ -51,22 +52,6 @@ QSize framing(const QWidget* window) {
 QRect screenArea(const QWidget* window) {
     const QScreen* screen = window->screen();
     return screen ? screen->availableGeometry() : QRect();
-}
-
-// The top left corner that puts the frame inside the area, or as much of
-// it as fits, its top left corner first.
-QPoint keptOnScreen(QRect frame, const QRect& area) {
-    if (area.isEmpty())
-        return frame.topLeft();
-    if (frame.right() > area.right())
-        frame.moveRight(area.right());
-    if (frame.bottom() > area.bottom())
-        frame.moveBottom(area.bottom());
-    if (frame.left() < area.left())
-        frame.moveLeft(area.left());
-    if (frame.top() < area.top())
-        frame.moveTop(area.top());
-    return frame.topLeft();
 }
 
 // Label11's captions: its design caption, then one for each cycle unit.
@@ -829,10 +814,7 @@ void frmSorvaneTimer::Command3_Click() {
     auto* about = new frmAbout(
         ProgramVersion, [this] { PlayBeep(); }, this, QString::fromStdString(m_services.hotkeys.name()),
         [this](const QString& message) { notify(message); });
-    // In the main window's place: centred on where it stood.
-    about->move(keptOnScreen(QRect(place.center() - QPoint(about->width() / 2, about->height() / 2),
-                                   about->size() + framing(this)),
-                             screenArea(this)));
+    about->move(inPlaceOf(place, about->size() + framing(this), screenArea(this)));
     about->show();
 }
 
@@ -846,16 +828,8 @@ void frmSorvaneTimer::Command5_Click() {
     m_help = new frmHelp(
         ProgramVersion, [this] { PlayBeep(); }, this, QString::fromStdString(m_services.hotkeys.name()),
         [this](const QString& message) { notify(message); });
-    // Beside the main window: to its right where the screen has room, else
-    // to its left, else as near as the screen allows.
-    const QRect main = frameGeometry();
-    const QRect area = screenArea(this);
-    const QSize size = m_help->size() + framing(this);
-    const int gap = twipsToPixels(120, logicalDpiOf(this));
-    QRect beside(QPoint(main.right() + 1 + gap, main.top()), size);
-    if (beside.right() > area.right())
-        beside.moveRight(main.left() - 1 - gap);
-    m_help->move(keptOnScreen(beside, area));
+    m_help->move(besideWindow(frameGeometry(), m_help->size() + framing(this), screenArea(this),
+                              twipsToPixels(120, logicalDpiOf(this))));
     m_help->show();
 }
 

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
 #include <QStringList>
 #include <QVBoxLayout>
 
@@ -74,7 +76,24 @@ frmHelp::frmHelp(const QString& programVersion, std::function<void()> playBeep, 
     m_textArea->setWidget(page);
     m_textArea->setWidgetResizable(true);
     m_textArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_textArea->setFocusPolicy(Qt::StrongFocus);
+    // The text is no tab stop of its own: the scrolling keys move it from
+    // wherever the focus is, ahead of the buttons' own use of the arrows.
+    m_textArea->setFocusPolicy(Qt::NoFocus);
+    const struct {
+        QKeySequence key;
+        QAbstractSlider::SliderAction action;
+    } scrolling[] = {{Qt::Key_Up, QAbstractSlider::SliderSingleStepSub},
+                     {Qt::Key_Down, QAbstractSlider::SliderSingleStepAdd},
+                     {Qt::Key_PageUp, QAbstractSlider::SliderPageStepSub},
+                     {Qt::Key_PageDown, QAbstractSlider::SliderPageStepAdd},
+                     {Qt::Key_Home, QAbstractSlider::SliderToMinimum},
+                     {Qt::Key_End, QAbstractSlider::SliderToMaximum}};
+    for (const auto& scroll : scrolling) {
+        auto* shortcut = new QShortcut(scroll.key, this);
+        const auto action = scroll.action;
+        connect(shortcut, &QShortcut::activated, this,
+                [this, action] { m_textArea->verticalScrollBar()->triggerAction(action); });
+    }
     m_textArea->viewport()->setBackgroundRole(QPalette::Base);
     m_textArea->viewport()->setAutoFillBackground(true);
     for (QLabel* label : {Label1, m_hotkeyLabel}) {
@@ -98,9 +117,8 @@ frmHelp::frmHelp(const QString& programVersion, std::function<void()> playBeep, 
     }
 
     // Close holds the focus when the window opens; Tab goes on through the
-    // text and the two links.
-    setTabOrder(Command1, m_textArea);
-    setTabOrder(m_textArea, HLink1);
+    // two links.
+    setTabOrder(Command1, HLink1);
     setTabOrder(HLink1, HLink2);
     Command1->setAutoDefault(true);
     Command1->setFocus(Qt::OtherFocusReason);

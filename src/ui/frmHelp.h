@@ -44,7 +44,7 @@ public:
     sorvane::ui::HyperLink* const HLink2;
 
     // The scrolled area that holds the help text (Label1) and, below it, the
-    // hotkey line.
+    // hotkey line.  Up, Down, Page Up, Page Down, Home and End scroll it.
     QScrollArea* textArea() const { return m_textArea; }
     // "Global hotkeys: ..."; hidden when no hotkey information was given.
     QLabel* hotkeyLabel() const { return m_hotkeyLabel; }

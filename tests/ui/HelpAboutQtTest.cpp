@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
@@ -205,7 +206,7 @@ void checkKeyboard(const WindowMaker& make, const QStringList& chain, bool mainC
         }
 
         // Enter, keypad Enter and Space open the link with the focus.
-        UrlCatcher catcher(QStringLiteral("file"));
+        auto catcher = std::make_unique<UrlCatcher>(QStringLiteral("file"));
         const struct {
             const char* link;
             int key;
@@ -220,8 +221,17 @@ void checkKeyboard(const WindowMaker& make, const QStringList& chain, bool mainC
             press(w.window, open.key, open.modifiers);
             expected << link->target().adjusted(QUrl::RemoveFragment);
         }
-        QCOMPARE(catcher.urls, expected);
+        QCOMPARE(catcher->urls, expected);
         QVERIFY(w.notices.isEmpty());
+
+        // With no program to open it (the test platform has none), the
+        // window says so through its notices.
+        catcher.reset();
+        auto* link = w.window->findChild<HyperLink*>(QStringLiteral("HLink1"));
+        link->setFocus(Qt::TabFocusReason);
+        press(w.window, Qt::Key_Return);
+        QCOMPARE(w.notices, QStringList{QStringLiteral("Cannot open %1: no program to open it was found.")
+                                            .arg(link->target().toLocalFile())});
         QVERIFY(w.window);
         QCOMPARE(w.beeps, 0);
     }
@@ -376,7 +386,33 @@ void HelpAboutQtTest::helpClose() {
 }
 
 void HelpAboutQtTest::helpKeyboard() {
-    checkKeyboard(makeHelp, {"Command1", "helpTextArea", "HLink1", "HLink2"}, true);
+    checkKeyboard(makeHelp, {"Command1", "HLink1", "HLink2"}, true);
+
+    // The scrolling keys move the help text whichever control has the focus;
+    // the focus stays where it is.
+    OpenWindow w;
+    auto* help = static_cast<frmHelp*>(makeHelp(w));
+    QVERIFY(QTest::qWaitForWindowActive(help));
+    QScrollBar* bar = help->textArea()->verticalScrollBar();
+    QVERIFY2(bar->maximum() > 0, "the help text is longer than its area");
+    // Each key moves the text up (-1) or down (+1), Home and End to an end.
+    const struct {
+        const char* focus;
+        int key;
+        int direction;
+    } steps[] = {{"Command1", Qt::Key_Down, +1},   {"HLink1", Qt::Key_End, +1},
+                 {"HLink2", Qt::Key_Up, -1},       {"Command1", Qt::Key_Home, -1},
+                 {"HLink2", Qt::Key_PageDown, +1}, {"HLink1", Qt::Key_PageUp, -1}};
+    for (const auto& step : steps) {
+        help->findChild<QWidget*>(QLatin1String(step.focus))->setFocus(Qt::TabFocusReason);
+        const int before = bar->value();
+        press(help, step.key);
+        QCOMPARE(focusName(help), QLatin1String(step.focus));
+        QVERIFY2((bar->value() - before) * step.direction > 0, qPrintable(QKeySequence(step.key).toString()));
+    }
+    QCOMPARE(bar->value(), bar->minimum());
+    press(help, Qt::Key_End);
+    QCOMPARE(bar->value(), bar->maximum());
 }
 
 void HelpAboutQtTest::helpLinks() {

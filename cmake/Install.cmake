@@ -13,11 +13,19 @@ target_include_directories(sorvane-timer-ctl PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}
 target_link_libraries(sorvane-timer-ctl PRIVATE Qt6::Core Qt6::DBus)
 
 # The D-Bus test runs sorvane-timer-ctl from the build folder's top; the
-# tests are defined after this file, so the dependency is added once the
-# top-level folder has been read.
+# tests are defined after this file, so the dependencies of tests on
+# programs are added once the top-level folder has been read.
 function(sorvane_ctl_test_dependency)
   if(TARGET DBusControlQtTest)
     add_dependencies(DBusControlQtTest sorvane-timer-ctl)
+  endif()
+  # The Help and About test installs this build into a folder of its own and
+  # follows the links there: everything installed must be built first.
+  if(TARGET HelpAboutQtTest)
+    add_dependencies(HelpAboutQtTest sorvane-timer sorvane-timer-ctl beep_mid)
+    target_compile_definitions(HelpAboutQtTest PRIVATE
+      SORVANE_CMAKE_COMMAND="${CMAKE_COMMAND}" SORVANE_BUILD_DIR="${CMAKE_BINARY_DIR}"
+      SORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL sorvane_ctl_test_dependency)
@@ -34,7 +42,29 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/${SORVANE_APP_ID}.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/data/${SORVANE_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sorvane-timer)
+foreach(size ${SORVANE_ICON_SIZES})
+  install(FILES ${PROJECT_SOURCE_DIR}/data/icons/${SORVANE_APP_ID}-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME ${SORVANE_APP_ID}.png)
+endforeach()
+
+# The README, which the Help and About links open.  The program looks for
+# it when a link is made: beside itself (the same relative place in any
+# install prefix, the Debian package's too), then in the prefix configured
+# here, and, only while it runs from this build folder, in the source tree.
+set(SORVANE_README_DIR ${CMAKE_INSTALL_DATADIR}/doc/sorvane-timer)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${SORVANE_README_DIR})
+if(IS_ABSOLUTE "${SORVANE_README_DIR}")
+  set(readme_installed "${SORVANE_README_DIR}/README.md")
+else()
+  set(readme_installed "${CMAKE_INSTALL_PREFIX}/${SORVANE_README_DIR}/README.md")
+endif()
+file(RELATIVE_PATH readme_from_bindir "${CMAKE_INSTALL_FULL_BINDIR}" "${readme_installed}")
+target_compile_definitions(sorvane_ui PRIVATE
+  SORVANE_README_FROM_BINDIR="${readme_from_bindir}"
+  SORVANE_README_INSTALLED="${readme_installed}"
+  SORVANE_BUILD_FOLDER="${CMAKE_BINARY_DIR}"
+  SORVANE_SOURCE_README="${PROJECT_SOURCE_DIR}/README.md")
 
 # Debian package: `make deb` (cpack -G DEB in the build folder).
 set(CPACK_PACKAGE_NAME sorvane-timer)

@@ -4,6 +4,7 @@
 #include "hotkeys/DBusControl.h"
 #include "settings/SettingsFile.h"
 #include "ui/Notifier.h"
+#include "ui/ProgramIcon.h"
 #include "ui/QtEventPump.h"
 #include "ui/frmSorvaneTimer.h"
 
@@ -104,16 +105,14 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("sorvane-timer"));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // The notifier needs a window to belong to; it is created right after
-    // the main window and messages from before that are kept until then.
-    sorvane::ui::Notifier* notifier = nullptr;
-    QStringList early;
-    auto notify = [&](const std::string& message) {
-        const QString text = QString::fromStdString(message);
-        if (notifier)
-            notifier->notify(text);
-        else
-            early << text;
+    // Every window, notices included, carries the program's icon.
+    QApplication::setWindowIcon(sorvane::ui::programIcon());
+
+    // Notices belong to the main window: those from before it is shown wait
+    // until it is, then stand above it.
+    sorvane::ui::Notifier notifier;
+    auto notify = [&notifier](const std::string& message) {
+        notifier.notify(QString::fromStdString(message));
     };
 
     sorvane::MonotonicTickClock clock;
@@ -132,9 +131,7 @@ int main(int argc, char* argv[]) {
 
     window = new sorvane::ui::frmSorvaneTimer(
         {clock, pump, *sound.port, *sound.midi, *hotkeys, notify, endProcess});
-    notifier = new sorvane::ui::Notifier(window);
-    for (const QString& message : early)
-        notifier->notify(message);
+    notifier.setOwner(window);
 
     window->Form_Load(commandLine);
     window->show();

@@ -1,8 +1,8 @@
 #pragma once
-// The About window: title, version and two links, and below them, when the
-// caller gives it, a small line that says how global hotkeys are watched.  It
-// stands in for the main window while it is open; closing it beeps and brings
-// the main window back.
+// The About window: title, version and two links.  It stands in for the
+// main window while it is open; closing it beeps and brings the main window
+// back.  How global hotkeys are watched, when the caller says, is the
+// window's tool tip.
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -11,6 +11,7 @@
 class QLabel;
 class QPushButton;
 class QCloseEvent;
+class QKeyEvent;
 
 namespace sorvane::ui {
 class HyperLink;
@@ -19,15 +20,15 @@ class HyperLink;
 class frmAbout : public QWidget {
     Q_OBJECT
 public:
+    // The window belongs to mainWindow (it stays above it and goes with it)
+    // and shows it again when it closes.  notify tells the user what could
+    // not be done, such as a link that could not be opened.
     frmAbout(const QString& programVersion, std::function<void()> playBeep, QWidget* mainWindow,
-             const QString& hotkeyInfo = {});
+             const QString& hotkeyInfo = {}, std::function<void(const QString&)> notify = {});
 
     // The exact text of Label6, carriage return included; the label shows it
     // as two lines.
     QString label6Text() const { return m_label6Text; }
-    // The line about global hotkeys ("Global hotkeys: ..."); hidden, and the
-    // window its usual size, when no hotkey information was given.
-    QLabel* hotkeyLabel() const { return m_hotkeyLabel; }
 
     QPushButton* const Command1;
     QLabel* const Label6;
@@ -38,6 +39,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Form_Load(const QString& programVersion);
@@ -46,5 +48,4 @@ private:
     std::function<void()> m_playBeep;
     QPointer<QWidget> m_mainWindow;
     QString m_label6Text;
-    QLabel* m_hotkeyLabel;
 };

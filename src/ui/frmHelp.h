@@ -8,6 +8,8 @@
 class QLabel;
 class QPushButton;
 class QCloseEvent;
+class QKeyEvent;
+class QScrollArea;
 
 namespace sorvane::ui {
 class HyperLink;
@@ -16,7 +18,11 @@ class HyperLink;
 class frmHelp : public QWidget {
     Q_OBJECT
 public:
-    frmHelp(const QString& programVersion, std::function<void()> playBeep, QWidget* parent = nullptr);
+    // hotkeyInfo says how global hotkeys are watched (shown below the help
+    // text when given); notify tells the user what could not be done, such
+    // as a link that could not be opened.
+    frmHelp(const QString& programVersion, std::function<void()> playBeep, QWidget* parent = nullptr,
+            const QString& hotkeyInfo = {}, std::function<void(const QString&)> notify = {});
 
     // Title label text: "Sorvane Timer", a blank, the version, a carriage
     // return and the copyright line.
@@ -37,8 +43,15 @@ public:
     QLabel* const Label8;
     sorvane::ui::HyperLink* const HLink2;
 
+    // The scrolled area that holds the help text (Label1) and, below it, the
+    // hotkey line.  Up, Down, Page Up, Page Down, Home and End scroll it.
+    QScrollArea* textArea() const { return m_textArea; }
+    // "Global hotkeys: ..."; hidden when no hotkey information was given.
+    QLabel* hotkeyLabel() const { return m_hotkeyLabel; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Form_Load(const QString& programVersion);
@@ -47,4 +60,6 @@ private:
     std::function<void()> m_playBeep;
     QString m_label6Text;
     QString m_label1Text;
+    QScrollArea* m_textArea;
+    QLabel* m_hotkeyLabel;
 };

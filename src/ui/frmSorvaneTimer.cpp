@@ -7,8 +7,10 @@
 #include "schedule/Schedule.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsFormat.h"
+#include "ui/CaptionFit.h"
 #include "ui/QtKeyMap.h"
 #include "ui/Twips.h"
+#include "ui/WindowPlacement.h"
 #include "ui/frmAbout.h"
 #include "ui/frmHelp.h"
 
@@ -34,6 +36,8 @@
 #include <cerrno>
 #include <unistd.h>
 #include <vector>
+#include <QRadioButton>
+#include <QScreen>
 
 namespace sorvane::ui {
 
@@ -169,6 +173,21 @@ private:
         return raw;
     }
 };
+// The size the window system's frame adds to a window, taken from the main
+// window (none before it is shown).
+QSize framing(const QWidget* window) {
+    return window->frameGeometry().size() - window->size();
+}
+
+QRect screenArea(const QWidget* window) {
+    const QScreen* screen = window->screen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+// Label11's captions: its design caption, then one for each cycle unit.
+const QString kBeepListDesignCaption = QStringLiteral("Current Beep Cycle in sec:");
+const QString kBeepListSecCaption = QStringLiteral("Current Beep Cycle (in sec)");
+const QString kBeepListMinCaption = QStringLiteral("Current Beep Cycle (in min)");
 
 } // namespace
 
@@ -207,8 +226,8 @@ void frmSorvaneTimer::createControls() {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QLatin1String(name));
         b->setToolTip(tip);
-        b->setAutoDefault(false);
-        b->setDefault(false);
+        // Enter presses the button that has the focus, as Space does.
+        b->setAutoDefault(true);
         return b;
     };
     auto check = [this](const char* name, const QString& caption, int value, const QString& tip) {
@@ -276,7 +295,7 @@ void frmSorvaneTimer::createControls() {
 
     Check1 = check("Check1", QStringLiteral("Custom Beep Cycle"), 0,
                    QStringLiteral("Check to enable custom beep cycles. Default is 60 seconds."));
-    Label11 = label("Label11", QStringLiteral("Current Beep Cycle in sec:"));
+    Label11 = label("Label11", kBeepListDesignCaption);
     Text8 = new BeepListBox(this);
     Text8->setObjectName(QStringLiteral("Text8"));
     Text8->setToolTip(QStringLiteral("List of current beep times in seconds."));
@@ -388,30 +407,39 @@ void frmSorvaneTimer::applyLayout() {
     // Labels in front of a box end where the box begins: right-aligned.
     for (QLabel* l : {Label1, Label2, Label3, Label5, Label6, Label12, Label9, Label7, Label15})
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // Labels have no background of their own: drawn above the file list's
-    // edge where the two meet, their text stays readable.
-    for (QLabel* l : findChildren<QLabel*>())
-        l->raise();
+    // Labels lie below the other controls: where a label's box reaches over
+    // the file list's edge, the list stays whole and takes its clicks.  The
+    // captions themselves are fitted to stay clear of it.
+    for (QLabel* l : findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        l->lower();
     fitCaptions();
 }
 
+// Every caption is drawn whole in the part of its control the user sees.
+// Captions of one kind share one size: the largest, up to the window's 8
+// points, at which all of them fit.  The kinds: the texts that name a field
+// (labels and check boxes), the two unit options at the window's edge, and
+// the buttons.  Label11 is fitted in each of its captions, so switching the
+// unit never changes its size.
 void frmSorvaneTimer::fitCaptions() {
-    // The layout's sizes are fixed; a caption that does not fit the user's
-    // font gets a slightly smaller one instead of being cut off.
-    auto fit = [](QWidget* w, const QString& caption, int extra) {
-        QFont f = w->font();
-        while (f.pointSizeF() > 6.0 && QFontMetrics(f).horizontalAdvance(caption) + extra > w->width())
-            f.setPointSizeF(f.pointSizeF() - 0.25);
-        w->setFont(f);
-    };
-    for (QLabel* l : findChildren<QLabel*>())
-        fit(l, l->text(), 2);
-    for (QAbstractButton* b : findChildren<QAbstractButton*>()) {
-        if (qobject_cast<QPushButton*>(b))
-            fit(b, b->text(), 8);
+    QList<CaptionStates> names;
+    QList<CaptionStates> options;
+    QList<CaptionStates> buttons;
+    for (QLabel* l : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (l == Label11)
+            names.append({l, {kBeepListDesignCaption, kBeepListSecCaption, kBeepListMinCaption}});
         else
-            fit(b, b->text(), 22); // room for the check mark or option circle
+            names.append({l, {l->text()}});
     }
+    for (QAbstractButton* b : findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
+        auto& kind = qobject_cast<QPushButton*>(b)    ? buttons
+                     : qobject_cast<QRadioButton*>(b) ? options
+                                                      : names;
+        kind.append({b, {b->text()}});
+    }
+    const double designSize = font().pointSizeF();
+    for (const auto* kind : {&names, &options, &buttons})
+        fitCaptionGroup(*kind, designSize);
 }
 
 void frmSorvaneTimer::connectHandlers() {
@@ -611,8 +639,8 @@ void frmSorvaneTimer::Check1_Click() {
 }
 
 void frmSorvaneTimer::setBeepListCaption() {
-    Label11->setText(OptCycleUnitsSec->isChecked() ? QStringLiteral("Current Beep Cycle (in sec)")
-                                                   : QStringLiteral("Current Beep Cycle (in min)"));
+    Label11->setText(OptCycleUnitsSec->isChecked() ? kBeepListSecCaption : kBeepListMinCaption);
+    fitCaptions();
 }
 
 void frmSorvaneTimer::OptCycleUnitsSec_Click() {
@@ -1038,16 +1066,28 @@ bool frmSorvaneTimer::eventFilter(QObject* watched, QEvent* event) {
 
 void frmSorvaneTimer::Command3_Click() {
     PlayBeep();
+    const QRect place = frameGeometry();
     hide();
     auto* about = new frmAbout(
-        ProgramVersion, [this] { PlayBeep(); }, this, QString::fromStdString(m_services.hotkeys.name()));
+        ProgramVersion, [this] { PlayBeep(); }, this, QString::fromStdString(m_services.hotkeys.name()),
+        [this](const QString& message) { notify(message); });
+    about->move(inPlaceOf(place, about->size() + framing(this), screenArea(this)));
     about->show();
 }
 
 void frmSorvaneTimer::Command5_Click() {
-    auto* help = new frmHelp(
-        ProgramVersion, [this] { PlayBeep(); }, this);
-    help->show();
+    if (m_help) {
+        m_help->show();
+        m_help->raise();
+        m_help->activateWindow();
+        return;
+    }
+    m_help = new frmHelp(
+        ProgramVersion, [this] { PlayBeep(); }, this, QString::fromStdString(m_services.hotkeys.name()),
+        [this](const QString& message) { notify(message); });
+    m_help->move(besideWindow(frameGeometry(), m_help->size() + framing(this), screenArea(this),
+                              twipsToPixels(120, logicalDpiOf(this))));
+    m_help->show();
 }
 
 } // namespace sorvane::ui

@@ -9,12 +9,14 @@
 #include "hotkeys/HotkeyReceiver.h"
 #include "ui/VbControls.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <array>
 #include <cstdint>
 #include <functional>
 
+class frmHelp;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -182,6 +184,9 @@ private:
     QString m_folder;
     // The file last loaded or created; a load that fails goes back to it.
     QString m_currentFile;
+    // The Help window while it is open: a second click on Help brings it
+    // forward instead of opening another.
+    QPointer<frmHelp> m_help;
     bool m_suppressCheck2Click = false;
     bool m_loadedOnce = false;
     // Loading holds back the cut notice of the rebuilds on its way; only the

@@ -7,6 +7,7 @@
 #include "engine/Platform.h"
 #include "engine/TimerState.h"
 #include "hotkeys/HotkeyReceiver.h"
+#include "ui/SettingsBinding.h"
 #include "ui/VbControls.h"
 
 #include <QString>
@@ -160,8 +161,15 @@ private:
     void fitCaptions();
     // "Current Beep Cycle (in sec)" or "(in min)", after the unit option.
     void setBeepListCaption();
+    // Which control shows each setting.
+    void bindSettings();
     // The default settings, put into the window's controls.
     void setDefaults();
+    // MIDI beeps when the pitch box reads as 0, speaker beeps with the pitch
+    // and duration as they stand otherwise.
+    void showBeepSource();
+    // "midi" in the pitch and duration boxes, both disabled.
+    void showMidiTones();
     QLineEdit* keyBox(int box) const;
     HotkeyReceiver& receiver(int box);
     void notify(const QString& message);
@@ -182,7 +190,7 @@ private:
     QString m_folder;
     // The file last loaded or created; a load that fails goes back to it.
     QString m_currentFile;
-    bool m_suppressCheck2Click = false;
+    SettingsBinding m_settings;
     bool m_loadedOnce = false;
     // Loading holds back the cut notice of the rebuilds on its way; only the
     // table it ends with is reported.

@@ -22,6 +22,20 @@ void PrintTo(const SettingsValues& v, std::ostream* os) {
 
 namespace {
 
+// Table rows are named by their name, in test names and in messages.
+template <typename Case>
+concept NamedCase = requires(const Case& c) {
+    c.name;
+};
+template <NamedCase Case> void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+struct ByName {
+    template <typename Case> std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
+        return info.param.name;
+    }
+};
+
 // --- name rule ---------------------------------------------------------------------
 
 struct NameCase {
@@ -153,10 +167,6 @@ struct ResaveCase {
     std::string saved;
 };
 
-void PrintTo(const ResaveCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 Values everyRecord(const char* keys, const char* numbers, const char* checks, const char* unit) {
     return {{1, keys},    {2, keys},     {3, keys},    {4, numbers},  {5, numbers},
             {6, numbers}, {7, numbers},  {8, checks},  {9, numbers},  {10, unit},
@@ -192,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  withValues({{1, "120"}})},
                       ResaveCase{"ListStopsAtTheFirstZero", customListFile("5\r\n0\r\n7\r\n"),
                                  customListFile("5\r\n")}),
-    [](const ::testing::TestParamInfo<ResaveCase>& info) { return std::string(info.param.name); });
+    ByName());
 
 // --- writer ----------------------------------------------------------------------------
 
@@ -202,10 +212,6 @@ struct WriteCase {
     std::vector<float> table;
     std::string expected;
 };
-
-void PrintTo(const WriteCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class WriteTest : public ::testing::TestWithParam<WriteCase> {};
 
@@ -271,7 +277,7 @@ INSTANTIATE_TEST_SUITE_P(
                               {13, "2"},
                               {14, "1.23456789"},
                               {15, "-2"}})}),
-    [](const ::testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.name); });
+    ByName());
 
 TEST(SettingsFileText, WrittenSettingsReadBack) {
     SettingsValues v = defaultSettings();
@@ -295,10 +301,6 @@ struct ReadCase {
     std::string text;
     std::function<void(SettingsValues&)> change; // from the defaults
 };
-
-void PrintTo(const ReadCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class ReadTest : public ::testing::TestWithParam<ReadCase> {};
 
@@ -373,7 +375,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"LinesIgnoredWithCustomListGrayed", withValues({{8, "2"}}, "10\r\n20\r\n"),
                  [](SettingsValues& v) { v.customList = 2; }},
         ReadCase{"LinesIgnoredWithCustomListMinusOne", withValues({{8, "-1"}}, "10\r\n20\r\n"), noChange}),
-    [](const ::testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
+    ByName());
 
 // A file that ends early has the records before its end; the others keep
 // the defaults in the values read.
@@ -404,10 +406,6 @@ struct ListCase {
     std::vector<float> list;
     bool cut;
 };
-
-void PrintTo(const ListCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class ListTest : public ::testing::TestWithParam<ListCase> {};
 
@@ -467,7 +465,7 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"ValuesBehindAnEarlierZero", zeroThenMany(), true, zeroThenNines(), false},
         ListCase{"FractionBehind255", customListFile(countingLines(255) + "0.5\r\n"), true, counting(255),
                  true}),
-    [](const ::testing::TestParamInfo<ListCase>& info) { return std::string(info.param.name); });
+    ByName());
 
 // --- reader: anything at all --------------------------------------------------------------
 
@@ -509,10 +507,6 @@ struct OddFileCase {
     std::string text;
 };
 
-void PrintTo(const OddFileCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class OddFileTest : public ::testing::TestWithParam<OddFileCase> {};
 
 TEST_P(OddFileTest, ReadsWithoutCrashing) {
@@ -531,7 +525,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OddFileCase{"OneHugeLine", std::string(100000, '9')},
                       OddFileCase{"CommasAsList", customListFile("") + std::string(2000, ',')},
                       OddFileCase{"LinesAsList", customListFile("") + std::string(2000, '\n')}),
-    [](const ::testing::TestParamInfo<OddFileCase>& info) { return std::string(info.param.name); });
+    ByName());
 
 } // namespace
 } // namespace sorvane

@@ -680,34 +680,7 @@ void frmSorvaneTimer::LoadSettings() {
         }
         failure = writeSettings();
     } else {
-        const SettingsRead read = readSettingsText(file.data);
-        // A file that ends early keeps the settings in use for what it
-        // lacks; at start-up those are the defaults.
-        if (!m_loadedOnce && !read.complete())
-            setDefaults();
-        m_settings.show(read);
-
-        if (read.listRead) {
-            state.beepTimes = read.list;
-            m_tableCut = false;
-            if (read.listCut)
-                notify(QStringLiteral("%1 holds more than %2 beep times; only the first %2 are used.")
-                           .arg(shownName(IniFileName))
-                           .arg(kMaxBeepMoments));
-        } else if (!read.present(&SettingsValues::customList) && Check1->value() == 1) {
-            // The file ends before its custom-list switch: the custom list
-            // in use stays.
-        } else {
-            BuildBeepSchedule();
-        }
-        if (!read.complete())
-            notify(QStringLiteral("%1 ends after %2 of its %3 settings; %4")
-                       .arg(shownName(IniFileName))
-                       .arg(read.recordCount)
-                       .arg(kSettingsRecordCount)
-                       .arg(m_loadedOnce ? QStringLiteral("the others were kept as they were.")
-                                         : QStringLiteral("the defaults were used for the others.")));
-        ShowBeepList();
+        showFileText(file.data);
     }
     m_deferScheduleNotice = false;
 
@@ -721,23 +694,10 @@ void frmSorvaneTimer::LoadSettings() {
     beep.beepDuration = toInt16(valueOf(Text5));
     state.repeatCount = toInt16(valueOf(Text6));
 
-    // A file that could not be loaded or filled does not become current: the
-    // one in use before stays, so that the file box, the list and a later
-    // Apply all name the file whose settings the window holds.
-    if (!failure.empty()) {
-        QString message = fromStd(failure) + QStringLiteral(". ");
-        if (!m_loadedOnce) {
-            message += QStringLiteral("The default settings are in use.");
-        } else if (!m_currentFile.isEmpty()) {
-            IniFileName = m_currentFile;
-            message += QStringLiteral("\"%1\" stays the current file.").arg(shownName(m_currentFile));
-        } else {
-            message += QStringLiteral("The settings in use were kept.");
-        }
-        notify(message);
-    } else {
+    if (!failure.empty())
+        keepCurrentFileAfter(failure);
+    else
         m_currentFile = IniFileName;
-    }
     assign(Text9, IniFileName);
     if (m_tableCut && m_builds != buildsBefore)
         notify(QStringLiteral("The beep cycle needs more than %1 beeps; only the first %1 are used.")
@@ -747,6 +707,55 @@ void frmSorvaneTimer::LoadSettings() {
     showBeepSource();
     m_loadedOnce = true;
     showCurrentFileInList();
+}
+
+// The records of a file that holds data go into the controls, then its list
+// or the schedule computed from them.
+void frmSorvaneTimer::showFileText(const std::string& data) {
+    const SettingsRead read = readSettingsText(data);
+    // A file that ends early keeps the settings in use for what it lacks;
+    // at start-up those are the defaults.
+    if (!m_loadedOnce && !read.complete())
+        setDefaults();
+    m_settings.show(read);
+
+    if (read.listRead) {
+        state.beepTimes = read.list;
+        m_tableCut = false;
+        if (read.listCut)
+            notify(QStringLiteral("%1 holds more than %2 beep times; only the first %2 are used.")
+                       .arg(shownName(IniFileName))
+                       .arg(kMaxBeepMoments));
+    } else if (!read.present(&SettingsValues::customList) && Check1->value() == 1) {
+        // The file ends before its custom-list switch: the custom list in
+        // use stays.
+    } else {
+        BuildBeepSchedule();
+    }
+    if (!read.complete())
+        notify(QStringLiteral("%1 ends after %2 of its %3 settings; %4")
+                   .arg(shownName(IniFileName))
+                   .arg(read.recordCount)
+                   .arg(kSettingsRecordCount)
+                   .arg(m_loadedOnce ? QStringLiteral("the others were kept as they were.")
+                                     : QStringLiteral("the defaults were used for the others.")));
+    ShowBeepList();
+}
+
+// A file that could not be loaded or filled does not become current: the one
+// in use before stays, so that the file box, the list and a later Apply all
+// name the file whose settings the window holds.
+void frmSorvaneTimer::keepCurrentFileAfter(const std::string& failure) {
+    QString message = fromStd(failure) + QStringLiteral(". ");
+    if (!m_loadedOnce) {
+        message += QStringLiteral("The default settings are in use.");
+    } else if (!m_currentFile.isEmpty()) {
+        IniFileName = m_currentFile;
+        message += QStringLiteral("\"%1\" stays the current file.").arg(shownName(m_currentFile));
+    } else {
+        message += QStringLiteral("The settings in use were kept.");
+    }
+    notify(message);
 }
 
 void frmSorvaneTimer::bindSettings() {

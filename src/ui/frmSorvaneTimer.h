@@ -163,6 +163,9 @@ private:
     void setBeepListCaption();
     // Which control shows each setting.
     void bindSettings();
+    // Steps of LoadSettings.
+    void showFileText(const std::string& data);
+    void keepCurrentFileAfter(const std::string& failure);
     // The default settings, put into the window's controls.
     void setDefaults();
     // MIDI beeps when the pitch box reads as 0, speaker beeps with the pitch

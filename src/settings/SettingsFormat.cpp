@@ -2,6 +2,8 @@
 
 #include "engine/NumberText.h"
 
+#include <algorithm>
+
 namespace sorvane {
 
 std::string completeSettingsName(const std::string& name) {
@@ -14,62 +16,52 @@ std::string completeSettingsName(const std::string& name) {
 
 namespace {
 
-constexpr const char* kLabels[15] = {
-    "Start_Key_Code",
-    "Restart_Key_Code",
-    "Stop_Key_Code",
-    "Beep_Pitch",
-    "Beep_Duration",
-    "Cycle_Repetitions",
-    "Warning_Beeps_per_Second",
-    "Custom_Beeps_yes1_no0",
-    "Cycle_Time",
-    "Cycle_Units_sec1_min0",
-    "Enable_Periodic_Warnings_During_Cycle",
-    "Periodic_Warning_Time.",
-    "Enable_Final_Countdown",
-    "Final_Countdown_Time",
-    "Final_Countdown_Beeps_Per_Second",
-};
-
-// Shift records that may follow the three key-code records; they are read
-// and dropped.
-constexpr const char* kShiftLabels[3] = {
-    "Start_Key_Shift1_Ctrl2_Alt4_Code",
-    "Restart_Key_Shift1_Ctrl2_Alt4_Code",
-    "Stop_Key_Shift1_Ctrl2_Alt4_Code",
-};
-
-void record(std::string& out, const std::string& value, const char* label) {
-    out += value;
-    out += ",\"";
-    out += label;
-    out += "\"\r\n";
+// Every record holds one setting of its own kind, and no two records the same.
+constexpr bool recordsAreConsistent() {
+    for (std::size_t i = 0; i < kSettingsRecordCount; ++i) {
+        const SettingsRecord& r = kSettingsRecords[i];
+        const bool whole = r.kind == RecordKind::KeyCode || r.kind == RecordKind::CheckState;
+        if ((r.whole != nullptr) != whole || (r.number != nullptr) != (r.kind == RecordKind::Number) ||
+            (r.option != nullptr) != (r.kind == RecordKind::UnitOption))
+            return false;
+        if (!r.shiftLabel.empty() && r.kind != RecordKind::KeyCode)
+            return false;
+        for (std::size_t k = 0; k < i; ++k) {
+            const SettingsRecord& o = kSettingsRecords[k];
+            if ((r.whole && o.whole == r.whole) || (r.number && o.number == r.number) ||
+                (r.option && o.option == r.option))
+                return false;
+        }
+    }
+    return true;
 }
+static_assert(recordsAreConsistent());
 
-std::string integer(int value) {
-    return std::to_string(value);
+// Whole numbers are written as integers, text-box numbers as TextFromNumber
+// writes them, without the leading blank.
+std::string recordText(const SettingsValues& v, const SettingsRecord& r) {
+    switch (r.kind) {
+    case RecordKind::KeyCode:
+    case RecordKind::CheckState:
+        return std::to_string(v.*r.whole);
+    case RecordKind::Number:
+        return bareTextFromDouble(v.*r.number);
+    case RecordKind::UnitOption:
+        return v.*r.option ? "1" : "0";
+    }
+    return {};
 }
 
 } // namespace
 
 std::string settingsFileText(const SettingsValues& v, const BeepTable& table) {
     std::string out;
-    record(out, integer(v.startKey), kLabels[0]);
-    record(out, integer(v.restartKey), kLabels[1]);
-    record(out, integer(v.stopKey), kLabels[2]);
-    record(out, bareTextFromDouble(v.beepPitch), kLabels[3]);
-    record(out, bareTextFromDouble(v.beepDuration), kLabels[4]);
-    record(out, bareTextFromDouble(v.repetitions), kLabels[5]);
-    record(out, bareTextFromDouble(v.warnRate), kLabels[6]);
-    record(out, integer(v.customList), kLabels[7]);
-    record(out, bareTextFromDouble(v.cycleTime), kLabels[8]);
-    record(out, integer(v.secondsUnit ? 1 : 0), kLabels[9]);
-    record(out, integer(v.warnings), kLabels[10]);
-    record(out, bareTextFromDouble(v.warnInterval), kLabels[11]);
-    record(out, integer(v.finalCount), kLabels[12]);
-    record(out, bareTextFromDouble(v.finalCountTime), kLabels[13]);
-    record(out, bareTextFromDouble(v.finalCountGap), kLabels[14]);
+    for (const SettingsRecord& r : kSettingsRecords) {
+        out += recordText(v, r);
+        out += ",\"";
+        out += r.label;
+        out += "\"\r\n";
+    }
     if (v.customList == 1) {
         for (const float moment : table) {
             if (moment == 0.0f)
@@ -137,35 +129,47 @@ float fieldValue(std::string_view field) {
     return toSingle(numberFromText(field));
 }
 
-} // namespace
-
-std::size_t SettingsRead::recordsRead() const {
-    std::size_t n = 0;
-    while (n < records.size() && records[n])
-        ++n;
-    return n;
+void setFromRecord(SettingsValues& v, const SettingsRecord& r, float number) {
+    switch (r.kind) {
+    case RecordKind::KeyCode:
+        v.*r.whole = toInt16(number);
+        break;
+    case RecordKind::CheckState:
+        v.*r.whole = static_cast<int16_t>(std::clamp<int>(toInt16(number), 0, 2));
+        break;
+    case RecordKind::Number:
+        v.*r.number = number;
+        break;
+    case RecordKind::UnitOption:
+        v.*r.option = number != 0.0f;
+        break;
+    }
 }
+
+} // namespace
 
 SettingsRead readSettingsText(std::string_view text) {
     SettingsRead result;
     FieldReader in(text);
-    for (std::size_t i = 0; i < result.records.size(); ++i) {
+    for (std::size_t i = 0; i < kSettingsRecordCount; ++i) {
         if (in.atEnd())
             return result; // the file ends early: the rest stays unread
         float value = fieldValue(in.next());
         std::string_view label = in.next();
-        // After each key code a shift record may follow; it is dropped.
-        if (i >= 1 && i <= 3 && label == kShiftLabels[i - 1]) {
+        // A key code may be followed by its shift record, which is dropped.
+        const std::string_view shiftLabel = i > 0 ? kSettingsRecords[i - 1].shiftLabel : std::string_view();
+        if (!shiftLabel.empty() && label == shiftLabel) {
             if (in.atEnd())
                 return result;
             value = fieldValue(in.next());
             label = in.next();
         }
-        result.records[i] = value;
+        setFromRecord(result.values, kSettingsRecords[i], value);
+        result.recordCount = i + 1;
     }
 
-    // The check state is the rounded number: only a state of exactly 1 has a list.
-    if (toInt16(*result.records[7]) == 1) {
+    // Only a custom-list state of exactly 1 has a list.
+    if (result.values.customList == 1) {
         result.listRead = true;
         std::size_t index = 0;
         bool ended = false; // a 0 value ends the table for every reader

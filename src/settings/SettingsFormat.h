@@ -2,10 +2,9 @@
 // The settings file: fifteen labelled records, one per line ended by CR LF,
 // then, when the custom-list record is 1, the beep list.
 #include "engine/BeepTable.h"
+#include "settings/SettingsRecords.h"
 
-#include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,45 +16,31 @@ inline constexpr const char* kDefaultSettingsName = "SorvaneTimer.ini";
 // unchanged.
 std::string completeSettingsName(const std::string& name);
 
-// What the writer stores.  Text-box values are the readings of the boxes.
-struct SettingsValues {
-    int16_t startKey = 118;
-    int16_t restartKey = 65;
-    int16_t stopKey = 119;
-    double beepPitch = 100;
-    double beepDuration = 25;
-    double repetitions = 19;
-    double warnRate = 5;
-    int16_t customList = 0; // check state 0, 1 or 2
-    double cycleTime = 60;
-    bool secondsUnit = true;
-    int16_t warnings = 1; // check state
-    double warnInterval = 10;
-    int16_t finalCount = 1; // check state
-    double finalCountTime = 5;
-    double finalCountGap = 1;
-};
-
 // The whole file text.  The beep list is written only when customList is
 // exactly 1: entries up to the first that equals 0.
 std::string settingsFileText(const SettingsValues& values, const BeepTable& table);
 
-// One record as read: its number, taken as a single-precision value.
-using RecordValue = std::optional<float>;
-
-// Records in file order, after optional shift records are dropped; a record
-// the file ends before is empty.  The list is filled only when record 8
-// reads as 1.
+// What a file holds, read strictly by position: the records in file order
+// (optional shift records dropped), then the list when record 8 reads as 1.
 struct SettingsRead {
-    std::array<RecordValue, 15> records{};
+    // Records the file ends before keep their defaults here.
+    SettingsValues values = defaultSettings();
+    // Records are read in file order: the first recordCount are present.
+    std::size_t recordCount = 0;
+    bool complete() const { return recordCount == kSettingsRecordCount; }
+    bool present(std::size_t record) const { return record < recordCount; }
+    template <typename T> bool present(T SettingsValues::*field) const { return present(recordOf(field)); }
+
     bool listRead = false;
     BeepTable list{};
     std::size_t listLength = 0;
     bool listCut = false; // a value that would have been played did not fit
                           // into the 255 slots and was left out
-    std::size_t recordsRead() const;
 };
 
+// Key codes and check states are rounded (halves to even), check states kept
+// within 0 to 2; numbers pass through single precision; the unit is seconds
+// unless its record reads as 0.
 SettingsRead readSettingsText(std::string_view text);
 
 } // namespace sorvane

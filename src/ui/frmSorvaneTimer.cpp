@@ -28,6 +28,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
@@ -197,6 +198,7 @@ frmSorvaneTimer::frmSorvaneTimer(TimerServices services, QWidget* parent)
     setObjectName(QStringLiteral("frmSorvaneTimer"));
     setWindowTitle(QStringLiteral("SorvaneTimer"));
     createControls();
+    bindSettings();
     applyLayout();
     connectHandlers();
 
@@ -448,10 +450,7 @@ void frmSorvaneTimer::connectHandlers() {
     connect(Text6, &QLineEdit::textChanged, this, [this] { Text6_Change(); });
     connect(Text7, &QLineEdit::textChanged, this, [this] { Text7_Change(); });
     connect(Check1, &VbCheckBox::Click, this, [this] { Check1_Click(); });
-    connect(Check2, &VbCheckBox::Click, this, [this] {
-        if (!m_suppressCheck2Click)
-            Check2_Click();
-    });
+    connect(Check2, &VbCheckBox::Click, this, [this] { Check2_Click(); });
     connect(OptCycleUnitsSec, &VbOptionButton::Click, this, [this] {
         OptcycleUnitsMin->setChecked(false);
         OptCycleUnitsSec_Click();
@@ -537,10 +536,7 @@ void frmSorvaneTimer::PlayBeep() {
 
 void frmSorvaneTimer::Check2_Click() {
     if (Check2->value() == 1) {
-        assign(Text4, QStringLiteral("midi"));
-        assign(Text5, QStringLiteral("midi"));
-        Text4->setEnabled(false);
-        Text5->setEnabled(false);
+        showMidiTones();
     } else {
         assign(Text4, QStringLiteral("100"));
         assign(Text5, QStringLiteral("25"));
@@ -678,23 +674,8 @@ bool frmSorvaneTimer::SaveSettings() {
 }
 
 std::string frmSorvaneTimer::writeSettings() {
-    SettingsValues v;
-    v.startKey = hotkeys[0].keyCode;
-    v.restartKey = hotkeys[1].keyCode;
-    v.stopKey = hotkeys[2].keyCode;
-    v.beepPitch = valueOf(Text4);
-    v.beepDuration = valueOf(Text5);
-    v.repetitions = valueOf(Text6);
-    v.warnRate = valueOf(Text7);
-    v.customList = static_cast<int16_t>(Check1->value());
-    v.cycleTime = valueOf(TxtCycleTime);
-    v.secondsUnit = OptCycleUnitsSec->isChecked();
-    v.warnings = static_cast<int16_t>(ChkWarn->value());
-    v.warnInterval = valueOf(TxtCycleWarnTime);
-    v.finalCount = static_cast<int16_t>(ChkFinalCount->value());
-    v.finalCountTime = valueOf(TxtFinalCountTime);
-    v.finalCountGap = valueOf(TxtFinalCountBps);
-    const FileResult result = saveSettingsFile(settingsPath(), settingsFileText(v, state.beepTimes));
+    const FileResult result =
+        saveSettingsFile(settingsPath(), settingsFileText(m_settings.values(), state.beepTimes));
     return result.ok ? std::string() : result.error;
 }
 
@@ -727,66 +708,7 @@ void frmSorvaneTimer::LoadSettings() {
         }
         failure = writeSettings();
     } else {
-        const SettingsRead read = readSettingsText(file.data);
-        // A file that ends early keeps the settings in use for what it
-        // lacks; at start-up those are the defaults.
-        if (!m_loadedOnce && read.recordsRead() < read.records.size())
-            setDefaults();
-        const auto& r = read.records;
-        auto keyCode = [](float v) { return toInt16(v); };
-        auto boxText = [](float v) { return fromStd(textFromSingle(v)); };
-        auto checkState = [](float v) { return std::clamp<int>(toInt16(v), 0, 2); };
-        if (r[0])
-            hotkeys[0].keyCode = keyCode(*r[0]);
-        if (r[1])
-            hotkeys[1].keyCode = keyCode(*r[1]);
-        if (r[2])
-            hotkeys[2].keyCode = keyCode(*r[2]);
-        if (r[3])
-            assign(Text4, boxText(*r[3]));
-        if (r[4])
-            assign(Text5, boxText(*r[4]));
-        if (r[5])
-            assign(Text6, boxText(*r[5]));
-        if (r[6])
-            assign(Text7, boxText(*r[6]));
-        if (r[7])
-            Check1->setValue(checkState(*r[7]));
-        if (r[8])
-            assign(TxtCycleTime, boxText(*r[8]));
-        if (r[9])
-            OptCycleUnitsSec->setChecked(*r[9] != 0.0f);
-        if (r[10])
-            ChkWarn->setValue(checkState(*r[10]));
-        if (r[11])
-            assign(TxtCycleWarnTime, boxText(*r[11]));
-        if (r[12])
-            ChkFinalCount->setValue(checkState(*r[12]));
-        if (r[13])
-            assign(TxtFinalCountTime, boxText(*r[13]));
-        if (r[14])
-            assign(TxtFinalCountBps, boxText(*r[14]));
-
-        if (read.listRead) {
-            state.beepTimes = read.list;
-            m_tableCut = false;
-            if (read.listCut)
-                notify(QStringLiteral("%1 holds more than %2 beep times; only the first %2 are used.")
-                           .arg(shownName(IniFileName))
-                           .arg(kMaxBeepMoments));
-        } else if (!r[7] && Check1->value() == 1) {
-            // The file ends before its custom-list switch: the custom list
-            // in use stays.
-        } else {
-            BuildBeepSchedule();
-        }
-        if (read.recordsRead() < read.records.size())
-            notify(QStringLiteral("%1 ends after %2 of its 15 settings; %3")
-                       .arg(shownName(IniFileName))
-                       .arg(read.recordsRead())
-                       .arg(m_loadedOnce ? QStringLiteral("the others were kept as they were.")
-                                         : QStringLiteral("the defaults were used for the others.")));
-        ShowBeepList();
+        showFileText(file.data);
     }
     m_deferScheduleNotice = false;
 
@@ -800,64 +722,113 @@ void frmSorvaneTimer::LoadSettings() {
     beep.beepDuration = toInt16(valueOf(Text5));
     state.repeatCount = toInt16(valueOf(Text6));
 
-    // A file that could not be loaded or filled does not become current: the
-    // one in use before stays, so that the file box, the list and a later
-    // Apply all name the file whose settings the window holds.
-    if (!failure.empty()) {
-        QString message = fromStd(failure) + QStringLiteral(". ");
-        if (!m_loadedOnce) {
-            message += QStringLiteral("The default settings are in use.");
-        } else if (!m_currentFile.isEmpty()) {
-            IniFileName = m_currentFile;
-            message += QStringLiteral("\"%1\" stays the current file.").arg(shownName(m_currentFile));
-        } else {
-            message += QStringLiteral("The settings in use were kept.");
-        }
-        notify(message);
-    } else {
+    if (!failure.empty())
+        keepCurrentFileAfter(failure);
+    else
         m_currentFile = IniFileName;
-    }
     assign(Text9, IniFileName);
     if (m_tableCut && m_builds != buildsBefore)
         notify(QStringLiteral("The beep cycle needs more than %1 beeps; only the first %1 are used.")
                    .arg(kMaxBeepMoments));
 
     OptcycleUnitsMin->setChecked(!OptCycleUnitsSec->isChecked());
-    if (valueOf(Text4) == 0) {
-        Check2->setValue(1);
-        assign(Text4, QStringLiteral("midi"));
-        assign(Text5, QStringLiteral("midi"));
-        Text4->setEnabled(false);
-        Text5->setEnabled(false);
-    } else {
-        // Clearing the MIDI switch here must not put the default pitch and
-        // duration over the ones just loaded.
-        m_suppressCheck2Click = true;
-        Check2->setValue(0);
-        m_suppressCheck2Click = false;
-        Text4->setEnabled(true);
-        Text5->setEnabled(true);
-    }
+    showBeepSource();
     m_loadedOnce = true;
     showCurrentFileInList();
 }
 
+// The records of a file that holds data go into the controls, then its list
+// or the schedule computed from them.
+void frmSorvaneTimer::showFileText(const std::string& data) {
+    const SettingsRead read = readSettingsText(data);
+    // A file that ends early keeps the settings in use for what it lacks;
+    // at start-up those are the defaults.
+    if (!m_loadedOnce && !read.complete())
+        setDefaults();
+    m_settings.show(read);
+
+    if (read.listRead) {
+        state.beepTimes = read.list;
+        m_tableCut = false;
+        if (read.listCut)
+            notify(QStringLiteral("%1 holds more than %2 beep times; only the first %2 are used.")
+                       .arg(shownName(IniFileName))
+                       .arg(kMaxBeepMoments));
+    } else if (!read.present(&SettingsValues::customList) && Check1->value() == 1) {
+        // The file ends before its custom-list switch: the custom list in
+        // use stays.
+    } else {
+        BuildBeepSchedule();
+    }
+    if (!read.complete())
+        notify(QStringLiteral("%1 ends after %2 of its %3 settings; %4")
+                   .arg(shownName(IniFileName))
+                   .arg(read.recordCount)
+                   .arg(kSettingsRecordCount)
+                   .arg(m_loadedOnce ? QStringLiteral("the others were kept as they were.")
+                                     : QStringLiteral("the defaults were used for the others.")));
+    ShowBeepList();
+}
+
+// A file that could not be loaded or filled does not become current: the one
+// in use before stays, so that the file box, the list and a later Apply all
+// name the file whose settings the window holds.
+void frmSorvaneTimer::keepCurrentFileAfter(const std::string& failure) {
+    QString message = fromStd(failure) + QStringLiteral(". ");
+    if (!m_loadedOnce) {
+        message += QStringLiteral("The default settings are in use.");
+    } else if (!m_currentFile.isEmpty()) {
+        IniFileName = m_currentFile;
+        message += QStringLiteral("\"%1\" stays the current file.").arg(shownName(m_currentFile));
+    } else {
+        message += QStringLiteral("The settings in use were kept.");
+    }
+    notify(message);
+}
+
+void frmSorvaneTimer::bindSettings() {
+    m_settings.bind(&SettingsValues::startKey, &hotkeys[0].keyCode);
+    m_settings.bind(&SettingsValues::restartKey, &hotkeys[1].keyCode);
+    m_settings.bind(&SettingsValues::stopKey, &hotkeys[2].keyCode);
+    m_settings.bind(&SettingsValues::beepPitch, Text4, DefaultText::Plain);
+    m_settings.bind(&SettingsValues::beepDuration, Text5, DefaultText::Plain);
+    m_settings.bind(&SettingsValues::repetitions, Text6, DefaultText::Plain);
+    m_settings.bind(&SettingsValues::warnRate, Text7, DefaultText::Plain);
+    m_settings.bind(&SettingsValues::customList, Check1);
+    m_settings.bind(&SettingsValues::cycleTime, TxtCycleTime, DefaultText::FromNumber);
+    m_settings.bind(&SettingsValues::secondsUnit, OptCycleUnitsSec);
+    m_settings.bind(&SettingsValues::warnings, ChkWarn);
+    m_settings.bind(&SettingsValues::warnInterval, TxtCycleWarnTime, DefaultText::FromNumber);
+    m_settings.bind(&SettingsValues::finalCount, ChkFinalCount);
+    m_settings.bind(&SettingsValues::finalCountTime, TxtFinalCountTime, DefaultText::FromNumber);
+    m_settings.bind(&SettingsValues::finalCountGap, TxtFinalCountBps, DefaultText::FromNumber);
+}
+
 void frmSorvaneTimer::setDefaults() {
-    hotkeys[0].keyCode = 118;
-    hotkeys[1].keyCode = 65;
-    hotkeys[2].keyCode = 119;
-    assign(Text4, QStringLiteral("100"));
-    assign(Text5, QStringLiteral("25"));
-    assign(Text6, QStringLiteral("19"));
-    assign(Text7, QStringLiteral("5"));
-    Check1->setValue(0);
-    assign(TxtCycleTime, fromStd(textFromDouble(60)));
-    OptCycleUnitsSec->setChecked(true);
-    ChkWarn->setValue(1);
-    assign(TxtCycleWarnTime, fromStd(textFromDouble(10)));
-    ChkFinalCount->setValue(1);
-    assign(TxtFinalCountTime, fromStd(textFromDouble(5)));
-    assign(TxtFinalCountBps, fromStd(textFromDouble(1)));
+    m_settings.showDefaults();
+}
+
+void frmSorvaneTimer::showBeepSource() {
+    if (valueOf(Text4) == 0) {
+        // Checking the switch runs its click handling when it was clear; the
+        // boxes are set here as well for when it was checked already.
+        Check2->setValue(1);
+        showMidiTones();
+    } else {
+        // The switch is cleared without its click handling, which would put
+        // the default pitch and duration over the ones the boxes hold.
+        const QSignalBlocker keepTones(Check2);
+        Check2->setValue(0);
+        Text4->setEnabled(true);
+        Text5->setEnabled(true);
+    }
+}
+
+void frmSorvaneTimer::showMidiTones() {
+    assign(Text4, QStringLiteral("midi"));
+    assign(Text5, QStringLiteral("midi"));
+    Text4->setEnabled(false);
+    Text5->setEnabled(false);
 }
 
 // ------------------------------------------------------ file selection

@@ -7,6 +7,7 @@
 #include "engine/Platform.h"
 #include "engine/TimerState.h"
 #include "hotkeys/HotkeyReceiver.h"
+#include "ui/SettingsBinding.h"
 #include "ui/VbControls.h"
 
 #include <QPointer>
@@ -162,8 +163,18 @@ private:
     void fitCaptions();
     // "Current Beep Cycle (in sec)" or "(in min)", after the unit option.
     void setBeepListCaption();
+    // Which control shows each setting.
+    void bindSettings();
+    // Steps of LoadSettings.
+    void showFileText(const std::string& data);
+    void keepCurrentFileAfter(const std::string& failure);
     // The default settings, put into the window's controls.
     void setDefaults();
+    // MIDI beeps when the pitch box reads as 0, speaker beeps with the pitch
+    // and duration as they stand otherwise.
+    void showBeepSource();
+    // "midi" in the pitch and duration boxes, both disabled.
+    void showMidiTones();
     QLineEdit* keyBox(int box) const;
     HotkeyReceiver& receiver(int box);
     void notify(const QString& message);
@@ -187,7 +198,7 @@ private:
     // The Help window while it is open: a second click on Help brings it
     // forward instead of opening another.
     QPointer<frmHelp> m_help;
-    bool m_suppressCheck2Click = false;
+    SettingsBinding m_settings;
     bool m_loadedOnce = false;
     // Loading holds back the cut notice of the rebuilds on its way; only the
     // table it ends with is reported.

@@ -12,7 +12,9 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -23,8 +25,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Table rows are named by their name, in test names and in messages.
+template <typename Case>
+concept NamedCase = requires(const Case& c) {
+    c.name;
+};
+template <NamedCase Case> void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+struct ByName {
+    template <typename Case> std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
+        return info.param.name;
+    }
+};
+
 class SettingsFileTest : public ::testing::Test {
-protected:
+public:
     void SetUp() override {
         char pattern[] = "/tmp/sorvane-settings-XXXXXX";
         ASSERT_NE(::mkdtemp(pattern), nullptr);
@@ -52,6 +68,14 @@ protected:
         return names;
     }
     std::set<std::string> entries() const { return folderEntries(m_dir); }
+    // Every entry under the folder with its bytes ("/" for a folder).
+    std::map<std::string, std::string> snapshot() const {
+        std::map<std::string, std::string> tree;
+        for (const auto& e : fs::recursive_directory_iterator(m_dir))
+            tree[fs::relative(e.path(), m_dir).string()] =
+                e.is_directory() ? "/" : readBytes(e.path().string());
+        return tree;
+    }
 
     std::string m_dir;
 };
@@ -73,9 +97,9 @@ TEST_F(SettingsFileTest, ReadReportsAMissingFileAndCreatesNothing) {
     EXPECT_TRUE(entries().empty());
 }
 
-TEST_F(SettingsFileTest, ReadLeavesAnExistingFileAlone) {
+TEST_F(SettingsFileTest, ReadGivesTheBytesAndLeavesTheFileAlone) {
     const std::string p = path("old.ini");
-    const std::string bytes = kText + std::string("\0tail", 5);
+    const std::string bytes = kText + std::string("a\0b\r\n\n\r", 7);
     writeBytes(p, bytes);
     ASSERT_EQ(::chmod(p.c_str(), 0440), 0);
     const ReadResult r = readSettingsFile(p);
@@ -102,40 +126,44 @@ TEST_F(SettingsFileTest, ReadFailsOnWhatIsNotARegularFile) {
 
 // --- save ------------------------------------------------------------------------------------
 
-TEST_F(SettingsFileTest, SaveCreatesAFileWithExactlyTheText) {
+// A save leaves exactly one file holding exactly the text, which reads back.
+struct SaveCase {
+    const char* name;
+    bool exists;
+    std::string old;
+    std::string text;
+};
+
+class SaveTest : public SettingsFileTest, public ::testing::WithParamInterface<SaveCase> {};
+
+TEST_P(SaveTest, SavesExactlyTheText) {
+    const SaveCase& c = GetParam();
     const std::string p = path("a.ini");
-    const FileResult r = saveSettingsFile(p, kText);
+    if (c.exists)
+        writeBytes(p, c.old);
+    const FileResult r = saveSettingsFile(p, c.text);
     EXPECT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(readBytes(p), kText);
-    EXPECT_EQ(entries(), std::set<std::string>{"a.ini"});
+    EXPECT_EQ(readBytes(p), c.text);
+    EXPECT_EQ(entries(), std::set<std::string>{"a.ini"}); // no temporary file left
+    const ReadResult back = readSettingsFile(p);
+    EXPECT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.data, c.text);
 }
 
-TEST_F(SettingsFileTest, SaveReplacesTheOldContent) {
-    const std::string p = path("a.ini");
-    writeBytes(p, std::string(5000, 'x'));
-    const FileResult r = saveSettingsFile(p, kText);
-    EXPECT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(readBytes(p), kText);
-    // no temporary file is left behind
-    EXPECT_EQ(entries(), std::set<std::string>{"a.ini"});
-}
-
-TEST_F(SettingsFileTest, SaveWritesBinaryBytesUnchanged) {
-    const std::string p = path("b.ini");
+std::string everyByte() {
     std::string bytes;
     for (int i = 0; i < 256; ++i)
         bytes += static_cast<char>(i);
-    bytes += "\r\n\n\r";
-    ASSERT_TRUE(saveSettingsFile(p, bytes).ok);
-    EXPECT_EQ(readBytes(p), bytes);
+    return bytes + "\r\n\n\r";
 }
 
-TEST_F(SettingsFileTest, SaveOfAnEmptyText) {
-    const std::string p = path("e.ini");
-    writeBytes(p, kText);
-    ASSERT_TRUE(saveSettingsFile(p, "").ok);
-    EXPECT_EQ(fs::file_size(p), 0u);
-}
+INSTANTIATE_TEST_SUITE_P(Cases, SaveTest,
+                         ::testing::Values(SaveCase{"NewFile", false, "", kText},
+                                           SaveCase{"ReplacesLongerContent", true, std::string(5000, 'x'),
+                                                    kText},
+                                           SaveCase{"EveryByteUnchanged", false, "", everyByte()},
+                                           SaveCase{"EmptyText", true, kText, ""}),
+                         ByName());
 
 TEST_F(SettingsFileTest, SaveKeepsThePermissionBits) {
     for (mode_t mode : {mode_t{0640}, mode_t{0600}, mode_t{0664}}) {
@@ -175,37 +203,39 @@ TEST_F(SettingsFileTest, SaveRemovesStaleTemporaries) {
     EXPECT_EQ(entries(), (std::set<std::string>{"a.ini", ".sorvane-save-XyZ789", ".sorvane-other"}));
 }
 
-TEST_F(SettingsFileTest, SaveFailsWhenTheFolderIsMissing) {
-    const std::string p = path("missing/x.ini");
-    const FileResult r = saveSettingsFile(p, kText);
+// A save that cannot be done changes nothing in the folder.
+struct SaveFailureCase {
+    const char* name;
+    std::function<void(SettingsFileTest&)> setUp;
+    std::string target;
+};
+
+class SaveFailureTest : public SettingsFileTest, public ::testing::WithParamInterface<SaveFailureCase> {};
+
+TEST_P(SaveFailureTest, FailsAndChangesNothing) {
+    GetParam().setUp(*this);
+    const auto before = snapshot();
+    const FileResult r = saveSettingsFile(path(GetParam().target), kText);
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.empty());
-    EXPECT_FALSE(fs::exists(path("missing")));
-    EXPECT_TRUE(entries().empty());
+    EXPECT_EQ(snapshot(), before);
 }
 
-TEST_F(SettingsFileTest, SaveFailsWhenTheTargetIsAFolderAndLeavesItWhole) {
-    const std::string p = path("dir.ini");
-    ASSERT_TRUE(fs::create_directory(p));
-    writeBytes(p + "/inside", "keep me");
-    const FileResult r = saveSettingsFile(p, kText);
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.error.empty());
-    ASSERT_TRUE(fs::is_directory(p));
-    EXPECT_EQ(readBytes(p + "/inside"), "keep me");
-    EXPECT_EQ(folderEntries(p), std::set<std::string>{"inside"});
-    // and nothing was left in the folder around it
-    EXPECT_EQ(entries(), std::set<std::string>{"dir.ini"});
-}
-
-TEST_F(SettingsFileTest, SaveThroughAFileInsteadOfAFolderFails) {
-    const std::string file = path("plain");
-    writeBytes(file, "plain bytes");
-    const FileResult r = saveSettingsFile(file + "/x.ini", kText);
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.error.empty());
-    EXPECT_EQ(readBytes(file), "plain bytes");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SaveFailureTest,
+    ::testing::Values(SaveFailureCase{"FolderMissing", [](SettingsFileTest&) {}, "missing/x.ini"},
+                      SaveFailureCase{"TargetIsAFolder",
+                                      [](SettingsFileTest& t) {
+                                          ASSERT_TRUE(fs::create_directory(t.path("dir.ini")));
+                                          SettingsFileTest::writeBytes(t.path("dir.ini/inside"), "keep me");
+                                      },
+                                      "dir.ini"},
+                      SaveFailureCase{"PathThroughAFile",
+                                      [](SettingsFileTest& t) {
+                                          SettingsFileTest::writeBytes(t.path("plain"), "plain bytes");
+                                      },
+                                      "plain/x.ini"}),
+    ByName());
 
 // A write that fails half-way (here: the process may not write files larger
 // than 100 bytes) leaves the old file as it was and no temporary file.
@@ -254,36 +284,11 @@ TEST_F(SettingsFileTest, LongestNameEitherSavesOrLeavesTheOldFile) {
     EXPECT_EQ(entries(), std::set<std::string>{name});
 }
 
-TEST_F(SettingsFileTest, ReadGivesTheBytesExactly) {
-    const std::string p = path("r.ini");
-    const std::string bytes = kText + std::string("a\0b\r\n\n\r", 7);
-    writeBytes(p, bytes);
-    const ReadResult r = readSettingsFile(p);
-    EXPECT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.data, bytes);
-}
-
-TEST_F(SettingsFileTest, ReadOfAnEmptyFile) {
-    const std::string p = path("e.ini");
-    writeBytes(p, "");
-    const ReadResult r = readSettingsFile(p);
-    EXPECT_TRUE(r.ok) << r.error;
-    EXPECT_TRUE(r.data.empty());
-}
-
 TEST_F(SettingsFileTest, ReadTakesAtMostTheLimit) {
     const std::string p = path("big.ini");
     writeBytes(p, std::string(10000, 'z'));
     const ReadResult r = readSettingsFile(p, 100);
     EXPECT_LE(r.data.size(), 100u);
-}
-
-TEST_F(SettingsFileTest, SavedTextReadsBack) {
-    const std::string p = path("rt.ini");
-    ASSERT_TRUE(saveSettingsFile(p, kText).ok);
-    const ReadResult r = readSettingsFile(p);
-    EXPECT_TRUE(r.ok);
-    EXPECT_EQ(r.data, kText);
 }
 
 // --- in-place rewrite -----------------------------------------------------------------------------
@@ -371,26 +376,32 @@ TEST(FileNames, BytesSurviveTheDisplayForm) {
 
 // --- delete ------------------------------------------------------------------------------------
 
-TEST_F(SettingsFileTest, DeleteRemovesTheFile) {
-    const std::string p = path("d.ini");
-    writeBytes(p, kText);
-    const FileResult r = deleteSettingsFile(p);
+// Deleting removes the one file, and a file already gone counts as removed.
+struct DeleteCase {
+    const char* name;
+    std::vector<std::string> files;
+    std::string deleted;
+};
+
+class DeleteTest : public SettingsFileTest, public ::testing::WithParamInterface<DeleteCase> {};
+
+TEST_P(DeleteTest, RemovesOnlyThatFile) {
+    std::map<std::string, std::string> left;
+    for (const std::string& name : GetParam().files) {
+        writeBytes(path(name), name + " bytes");
+        if (name != GetParam().deleted)
+            left[name] = name + " bytes";
+    }
+    const FileResult r = deleteSettingsFile(path(GetParam().deleted));
     EXPECT_TRUE(r.ok) << r.error;
-    EXPECT_FALSE(fs::exists(p));
+    EXPECT_EQ(snapshot(), left);
 }
 
-TEST_F(SettingsFileTest, DeletingAMissingFileCountsAsRemoved) {
-    const FileResult r = deleteSettingsFile(path("gone.ini"));
-    EXPECT_TRUE(r.ok) << r.error;
-}
-
-TEST_F(SettingsFileTest, DeleteLeavesOtherFiles) {
-    writeBytes(path("a.ini"), "a");
-    writeBytes(path("b.ini"), "b");
-    ASSERT_TRUE(deleteSettingsFile(path("a.ini")).ok);
-    EXPECT_EQ(entries(), std::set<std::string>{"b.ini"});
-    EXPECT_EQ(readBytes(path("b.ini")), "b");
-}
+INSTANTIATE_TEST_SUITE_P(Cases, DeleteTest,
+                         ::testing::Values(DeleteCase{"TheOnlyFile", {"d.ini"}, "d.ini"},
+                                           DeleteCase{"AlreadyGone", {}, "gone.ini"},
+                                           DeleteCase{"OthersStay", {"a.ini", "b.ini"}, "a.ini"}),
+                         ByName());
 
 } // namespace
 } // namespace sorvane

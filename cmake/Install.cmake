@@ -1,31 +1,10 @@
-# Outside control, install rules and the Debian package (included from
-# src/CMakeLists.txt, paths relative to src/).
-include(GNUInstallDirs)
-find_package(Qt6 REQUIRED COMPONENTS DBus)
+# Install rules and the Debian package (included from src/CMakeLists.txt).
+# sorvane-timer-ctl is installed by cmake/DBusControl.cmake.
 
-# Start, Restart and Stop on the session bus.
-target_sources(sorvane_platform PRIVATE hotkeys/DBusControl.cpp)
-target_link_libraries(sorvane_platform PUBLIC Qt6::DBus)
-
-# The command that calls them.
-add_executable(sorvane-timer-ctl ${PROJECT_SOURCE_DIR}/tools/sorvane-timer-ctl.cpp)
-target_include_directories(sorvane-timer-ctl PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(sorvane-timer-ctl PRIVATE Qt6::Core Qt6::DBus)
-
-# The D-Bus test runs sorvane-timer-ctl from the build folder's top; the
-# tests are defined after this file, so the dependency is added once the
-# top-level folder has been read.
-function(sorvane_ctl_test_dependency)
-  if(TARGET DBusControlQtTest)
-    add_dependencies(DBusControlQtTest sorvane-timer-ctl)
-  endif()
-endfunction()
-cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL sorvane_ctl_test_dependency)
-
-# Install layout: the program, the control command, the launcher used by the
-# desktop entry, the MIDI beep file, desktop integration and the README.
+# Install layout: the program, the launcher used by the desktop entry, the
+# MIDI beep file, desktop integration, the README and the copyright file.
 set(SORVANE_APP_ID org.sorvane.Timer)
-install(TARGETS sorvane-timer sorvane-timer-ctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS sorvane-timer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${PROJECT_SOURCE_DIR}/data/sorvane-timer-desktop DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_BINARY_DIR}/beep.mid DESTINATION ${CMAKE_INSTALL_DATADIR}/sorvane-timer)
 install(FILES ${PROJECT_SOURCE_DIR}/data/${SORVANE_APP_ID}.desktop
@@ -35,6 +14,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/${SORVANE_APP_ID}.svg
 install(FILES ${PROJECT_SOURCE_DIR}/data/${SORVANE_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sorvane-timer)
+# Debian's machine-readable copyright file, where Debian looks for it
+# (/usr/share/doc/<package>/copyright).
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sorvane-timer)
 
 # Debian package: `make deb` (cpack -G DEB in the build folder).
 set(CPACK_PACKAGE_NAME sorvane-timer)

@@ -1,8 +1,7 @@
 # Global hotkey backends of sorvane_platform (included from src/CMakeLists.txt,
 # paths relative to src/).  The chooser always builds; each backend whose
 # libraries are missing is replaced by a stand-in that gives up at once.
-find_package(Qt6 COMPONENTS DBus)
-pkg_check_modules(LIBEVDEV IMPORTED_TARGET libevdev)
+# The libraries are looked for in the top-level CMakeLists.txt.
 
 # The evdev key table is plain C++ and belongs to the core.
 target_sources(sorvane_core PRIVATE hotkeys/EvdevKeys.cpp)

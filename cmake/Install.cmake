@@ -1,39 +1,27 @@
-# Outside control, install rules and the Debian package (included from
-# src/CMakeLists.txt, paths relative to src/).
-include(GNUInstallDirs)
-find_package(Qt6 REQUIRED COMPONENTS DBus)
+# Install rules and the Debian package (included from src/CMakeLists.txt).
+# sorvane-timer-ctl is installed by cmake/DBusControl.cmake.
 
-# Start, Restart and Stop on the session bus.
-target_sources(sorvane_platform PRIVATE hotkeys/DBusControl.cpp)
-target_link_libraries(sorvane_platform PUBLIC Qt6::DBus)
-
-# The command that calls them.
-add_executable(sorvane-timer-ctl ${PROJECT_SOURCE_DIR}/tools/sorvane-timer-ctl.cpp)
-target_include_directories(sorvane-timer-ctl PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(sorvane-timer-ctl PRIVATE Qt6::Core Qt6::DBus)
-
-# The D-Bus test runs sorvane-timer-ctl from the build folder's top; the
-# tests are defined after this file, so the dependencies of tests on
-# programs are added once the top-level folder has been read.
-function(sorvane_ctl_test_dependency)
-  if(TARGET DBusControlQtTest)
-    add_dependencies(DBusControlQtTest sorvane-timer-ctl)
-  endif()
-  # The Help and About test installs this build into a folder of its own and
-  # follows the links there: everything installed must be built first.
+# The Help and About test installs this build into a folder of its own and
+# follows the links there: everything installed must be built first.  The
+# tests are defined after this file, so the dependency is added once the
+# top-level folder has been read.
+function(sorvane_install_test_dependency)
   if(TARGET HelpAboutQtTest)
-    add_dependencies(HelpAboutQtTest sorvane-timer sorvane-timer-ctl beep_mid)
+    add_dependencies(HelpAboutQtTest sorvane-timer beep_mid)
+    if(TARGET sorvane-timer-ctl)
+      add_dependencies(HelpAboutQtTest sorvane-timer-ctl)
+    endif()
     target_compile_definitions(HelpAboutQtTest PRIVATE
       SORVANE_CMAKE_COMMAND="${CMAKE_COMMAND}" SORVANE_BUILD_DIR="${CMAKE_BINARY_DIR}"
       SORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   endif()
 endfunction()
-cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL sorvane_ctl_test_dependency)
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL sorvane_install_test_dependency)
 
-# Install layout: the program, the control command, the launcher used by the
-# desktop entry, the MIDI beep file, desktop integration and the README.
+# Install layout: the program, the launcher used by the desktop entry, the
+# MIDI beep file, desktop integration, the README and the copyright file.
 set(SORVANE_APP_ID org.sorvane.Timer)
-install(TARGETS sorvane-timer sorvane-timer-ctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS sorvane-timer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${PROJECT_SOURCE_DIR}/data/sorvane-timer-desktop DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_BINARY_DIR}/beep.mid DESTINATION ${CMAKE_INSTALL_DATADIR}/sorvane-timer)
 install(FILES ${PROJECT_SOURCE_DIR}/data/${SORVANE_APP_ID}.desktop
@@ -65,6 +53,9 @@ target_compile_definitions(sorvane_ui PRIVATE
   SORVANE_README_INSTALLED="${readme_installed}"
   SORVANE_BUILD_FOLDER="${CMAKE_BINARY_DIR}"
   SORVANE_SOURCE_README="${PROJECT_SOURCE_DIR}/README.md")
+# Debian's machine-readable copyright file, where Debian looks for it
+# (/usr/share/doc/<package>/copyright).
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright DESTINATION ${SORVANE_README_DIR})
 
 # Debian package: `make deb` (cpack -G DEB in the build folder).
 set(CPACK_PACKAGE_NAME sorvane-timer)

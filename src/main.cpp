@@ -1,7 +1,7 @@
 // Sorvane Timer: an interval timer driven by global hotkeys.
 #include "engine/Clock.h"
 #include "engine/Platform.h"
-#include "hotkeys/DBusControl.h"
+#include "hotkeys/OutsideControl.h"
 #include "settings/SettingsFile.h"
 #include "ui/Notifier.h"
 #include "ui/ProgramIcon.h"
@@ -9,7 +9,6 @@
 #include "ui/frmSorvaneTimer.h"
 
 #include <QApplication>
-#include <QDBusConnection>
 #include <QSessionManager>
 #include <QStringList>
 #include <cstdio>
@@ -138,9 +137,9 @@ int main(int argc, char* argv[]) {
 
     // Start, Restart and Stop from outside (sorvane-timer-ctl); without a
     // session bus the timer runs on and says so once.
-    sorvane::DBusControl control(QDBusConnection::sessionBus(), window->HotKeyCoReceiver1,
-                                 window->HotKeyCoReceiver2, window->HotKeyCoReceiver3);
-    if (const QString problem = control.publish(); !problem.isEmpty())
-        std::fprintf(stderr, "sorvane-timer: %s\n", qPrintable(problem));
+    const sorvane::OutsideControl control = sorvane::publishOutsideControl(
+        window->HotKeyCoReceiver1, window->HotKeyCoReceiver2, window->HotKeyCoReceiver3);
+    if (!control.problem.isEmpty())
+        std::fprintf(stderr, "sorvane-timer: %s\n", qPrintable(control.problem));
     return app.exec();
 }

@@ -52,7 +52,7 @@ for f in ./usr/bin/sorvane-timer ./usr/bin/sorvane-timer-ctl ./usr/bin/sorvane-t
          ./usr/share/applications/org.sorvane.Timer.desktop \
          ./usr/share/icons/hicolor/scalable/apps/org.sorvane.Timer.svg \
          ./usr/share/metainfo/org.sorvane.Timer.metainfo.xml \
-         ./usr/share/doc/sorvane-timer/README.md; do
+         ./usr/share/doc/sorvane-timer/README.md ./usr/share/doc/sorvane-timer/copyright; do
   if grep -qxF "$f" <<<"$contents"; then ok "$f"; else bad "missing $f"; fi
 done
 

@@ -11,15 +11,17 @@ PACKAGES=(
   libgtest-dev
   xvfb xauth xdotool
   libevdev-dev dbus-daemon
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14
+  desktop-file-utils appstream
   locales
 )
 
+# One dpkg query for all of them (unknown names are simply not listed).
+installed=" $({ dpkg-query -W -f='${Package}:${Status}\n' "${PACKAGES[@]}" 2>/dev/null || true; } |
+  sed -n 's/:install ok installed$//p' | tr '\n' ' ')"
 missing=()
 for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
+  [[ "$installed" == *" $p "* ]] || missing+=("$p")
 done
 
 if [ ${#missing[@]} -eq 0 ]; then

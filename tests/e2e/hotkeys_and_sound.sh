@@ -25,17 +25,40 @@ trap cleanup EXIT
 fail() {
     echo "FAIL: $*"
     echo "--- program output"; cat "$TMP/log" 2>/dev/null || true
-    echo "--- beeps found (s)"; cat "$TMP/onsets" 2>/dev/null || true
+    echo "--- beeps found (s)"; beeps || true
+    echo "--- typed into the other window: '$(cat "$TMP/typed" 2>/dev/null)'"
     exit 1
 }
 
-# A display of our own.
-for n in $(seq 91 160); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then D=$n; break; fi
-done
-Xvfb ":$D" -nolisten tcp -noreset -screen 0 800x600x24 >/dev/null 2>&1 &
+# Every wait below is for something to happen, with a deadline: the program
+# on the screen, a number of beeps in the captured audio, the capture having
+# run a given time past a beep, letters typed.
+BYTES_PER_SECOND=96000 # the capture: 48 kHz, one channel, 16 bits
+wait_for() { # seconds what command...
+    local deadline=$((SECONDS + $1)) what=$2
+    shift 2
+    until "$@" >/dev/null 2>&1; do
+        [ -z "$TPID" ] || kill -0 "$TPID" 2>/dev/null || fail "the timer died while waiting for $what"
+        [ "$SECONDS" -lt "$deadline" ] || fail "no $what within the deadline"
+        sleep 0.02
+    done
+}
+beeps() { "$BUILD/e2e-onsets" "$TMP/out.raw" 1 48000 60 2>/dev/null; }
+has_beeps() { [ "$(beeps | wc -l)" -ge "$1" ]; }
+captured_past() { # seconds of capture: true once the capture is that long
+    [ "$(stat -c %s "$TMP/out.raw" 2>/dev/null || echo 0)" -ge "$(awk -v s="$1" -v b="$BYTES_PER_SECOND" \
+        'BEGIN { printf "%d", s * b }')" ]
+}
+last_beep() { beeps | tail -1; }
+plus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a + b }'; }
+typed_is() { [ "$(cat "$TMP/typed" 2>/dev/null)" = "$1" ]; }
+
+# A display of our own: Xvfb picks a free number and writes it to us once it
+# accepts clients.
+mkfifo "$TMP/display"
+Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 800x600x24 3>"$TMP/display" >/dev/null 2>&1 &
 XPID=$!
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$D" ] && break; sleep 0.05; done
+read -r -t 30 D <"$TMP/display" || fail "Xvfb did not start"
 export DISPLAY=":$D"
 unset WAYLAND_DISPLAY
 export XDG_SESSION_TYPE=x11
@@ -52,33 +75,45 @@ cp e2e.ini e2e.ini.orig
 
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$TMP/out.raw" "$BIN" e2e >"$TMP/log" 2>&1 &
 TPID=$!
-xdotool search --sync --limit 1 --name "Sorvane Timer" >/dev/null 2>&1 &
-SEARCH=$!
-for _ in $(seq 200); do kill -0 "$SEARCH" 2>/dev/null || break; sleep 0.05; done
-kill -0 "$TPID" 2>/dev/null || fail "the timer did not start"
+# Ready: the window is on the screen and the ready beep has sounded (the
+# settings are loaded and the hotkeys assigned).
+wait_for 30 "timer window" xdotool search --onlyvisible --limit 1 --name "Sorvane Timer"
+wait_for 30 "ready beep" has_beeps 1
 
-# Another application has the focus and receives the typing.
+# Another application has the focus (and keeps it) and receives the typing.
 "$BUILD/e2e-keycatcher" "$TMP/typed" >"$TMP/keycatcher.id" &
 KPID=$!
-for _ in $(seq 100); do [ -s "$TMP/keycatcher.id" ] && break; sleep 0.05; done
-[ -s "$TMP/keycatcher.id" ] || fail "the key catcher did not start"
-sleep 1
+wait_for 10 "key catcher" test -s "$TMP/keycatcher.id"
+focused() { [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$(cat "$TMP/keycatcher.id")" ]; }
+wait_for 10 "focus on the key catcher" focused
+# Each key is pressed once the capture has run on past the last beep: two
+# beeps less than 60 ms apart would be found as one.
+past_last_beep() { # seconds what
+    wait_for 10 "$2" captured_past "$(plus "$(last_beep)" "$1")"
+}
+past_last_beep 0.15 "silence after the ready beep"
 
 xdotool key F7          # run 1: start beep, beeps at 0.5 and 1 s, twice
-sleep 3.2
+wait_for 10 "run 1 (start beep and 4 moments)" has_beeps 6
+past_last_beep 0.3 "the end of run 1"
 xdotool key F7          # run 2
-sleep 0.25
+wait_for 10 "run 2 start beep" has_beeps 7
+past_last_beep 0.15 "silence after the start beep"
 xdotool key a           # restart: a beep, and the letter still types
-sleep 0.25
+wait_for 10 "restart beep" has_beeps 8
+past_last_beep 0.15 "silence after the restart beep"
 xdotool key F8          # stop: a beep, then silence
-sleep 1.5
+wait_for 10 "stop beep" has_beeps 9
 xdotool key a           # idle: Restart is off, no beep; the letter types
-sleep 0.5
+wait_for 10 "both letters typed" typed_is aa
+# Silence after the stop: the capture runs on past the moment (0.52 s after
+# the restart) that would have sounded had the stop not worked.
+past_last_beep 1 "a second of capture after the stop"
 
 kill -0 "$TPID" 2>/dev/null || fail "the timer died"
 kill "$TPID"; wait "$TPID" 2>/dev/null || true; TPID=""
 
-[ "$(cat "$TMP/typed" 2>/dev/null)" = "aa" ] || fail "typed text was '$(cat "$TMP/typed" 2>/dev/null)', expected 'aa'"
+typed_is aa || fail "typed text was '$(cat "$TMP/typed" 2>/dev/null)', expected 'aa'"
 cmp -s e2e.ini e2e.ini.orig || fail "the settings file changed"
 
 "$BUILD/e2e-onsets" "$TMP/out.raw" 1 48000 60 >"$TMP/onsets"
@@ -100,10 +135,10 @@ check "repetition 1, moment 0.5 s" "$(rel "${T[2]}" "$S1")" 0.521
 check "repetition 1, moment 1 s" "$(rel "${T[3]}" "$S1")" 1.021
 check "repetition 2, moment 0.5 s" "$(rel "${T[4]}" "$S1")" 1.542
 check "repetition 2, moment 1 s" "$(rel "${T[5]}" "$S1")" 2.042
-# Run 2: start, restart about 0.25 s later, stop about 0.25 s after that.
-# The keys come from separate xdotool runs, so only their order and rough
-# spacing are checked; that the first moment after the restart (0.52 s)
-# never sounds is already proven by the count of beeps.
+# Run 2: each key was pressed 0.15 s into the silence after the beep of the
+# one before.  The restart and stop beeps come before the run's first moment
+# (0.52 s), so they are the keys' beeps and not the schedule's; that this
+# moment never sounds after the restart is proven by the count of beeps.
 between() { # name value low high
     awk -v v="$2" -v lo="$3" -v hi="$4" 'BEGIN { exit !(v >= lo && v <= hi) }' ||
         fail "$1: $2 s is outside $3 .. $4 s"

@@ -1,6 +1,8 @@
 // A plain X client for the end-to-end test: a window that takes the input
-// focus and appends every character typed into it to a file, so the test
-// can check that keys the timer watches still reach other applications.
+// focus, takes it back whenever another window gets it, and appends every
+// character typed into it to a file, so the test can check that keys the
+// timer watches still reach other applications.  Prints its window id once
+// it has the focus.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <cstdio>
@@ -19,7 +21,7 @@ int main(int argc, char** argv) {
     const Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 400, 10, 200, 100, 1,
                                               BlackPixel(display, screen), WhitePixel(display, screen));
     XStoreName(display, window, "keycatcher");
-    XSelectInput(display, window, KeyPressMask | ExposureMask | StructureNotifyMask);
+    XSelectInput(display, window, KeyPressMask | ExposureMask | StructureNotifyMask | FocusChangeMask);
     XMapRaised(display, window);
     for (;;) { // wait until mapped, then take the focus
         XEvent e;
@@ -28,13 +30,18 @@ int main(int argc, char** argv) {
             break;
     }
     XSetInputFocus(display, window, RevertToParent, CurrentTime);
-    XFlush(display);
+    XSync(display, False);
     std::printf("%lu\n", static_cast<unsigned long>(window));
     std::fflush(stdout);
 
     for (;;) {
         XEvent e;
         XNextEvent(display, &e);
+        if (e.type == FocusOut && e.xfocus.mode == NotifyNormal) {
+            XSetInputFocus(display, window, RevertToParent, CurrentTime);
+            XFlush(display);
+            continue;
+        }
         if (e.type != KeyPress)
             continue;
         char text[16];

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <sys/resource.h>
 #include <vector>
@@ -30,7 +31,7 @@ double percentile(std::vector<double> v, double p) {
     if (v.empty())
         return 0;
     std::sort(v.begin(), v.end());
-    const auto i = static_cast<std::size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
+    const auto i = static_cast<std::size_t>(std::lround(p * static_cast<double>(v.size() - 1)));
     return v[std::min(i, v.size() - 1)];
 }
 

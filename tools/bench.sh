@@ -12,7 +12,8 @@
 # About 3 minutes.
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
-BIN="$BUILD/sorvane-timer"
+# SORVANE_TIMER measures another build of the program with the same tools.
+BIN=${SORVANE_TIMER:-$BUILD/sorvane-timer}
 TOOL="$BUILD/sorvane-benchtool"
 RUNNER="$BUILD/sorvane-bench"
 TMP=$(mktemp -d)
@@ -57,20 +58,34 @@ DBUS_SESSION_BUS_ADDRESS=$(head -1 "$TMP/bus")
 export DBUS_SESSION_BUS_ADDRESS
 
 # ------------------------------------------------------------------ helpers
+# While a recording runs, a silent stream with 5 ms of latency holds the
+# null sink at that latency: the monitor then hands each sample on within a
+# few milliseconds of the moment the sink plays it, whatever latency the
+# measured program asks for.  (Without it the monitor's delay follows the
+# sink's latency, which every stream that comes or goes changes.)  A null
+# sink that runs at its longest latency (2 s: no stream asked for less, or it
+# just woke from suspension) has rendered that much silence ahead, in front
+# of every stream that joins; that is waited out before anything is
+# measured, as no sound card does it.  CPU and wake-ups are measured while no
+# recording runs.
 RECORDER=""
 STAMPER=""
-record() { # name
+PIN=""
+record() { # name [settle seconds]
+    local settle=${2:-2.3}
+    pacat -p --raw --format=s16le --rate=48000 --channels=1 --latency-msec=5 </dev/zero &
+    PIN=$!
     rm -f "$TMP/fifo"
     mkfifo "$TMP/fifo"
     "$TOOL" capture "$TMP/$1.raw" "$TMP/$1.stamps" <"$TMP/fifo" &
     STAMPER=$!
     parec -d bench.monitor --raw --format=s16le --rate=48000 --channels=1 --latency-msec=10 >"$TMP/fifo" &
     RECORDER=$!
-    sleep 0.3
+    sleep "$settle"
 }
 stop_record() {
-    kill "$RECORDER" 2>/dev/null || true
-    wait "$RECORDER" "$STAMPER" 2>/dev/null || true
+    kill "$RECORDER" "$PIN" 2>/dev/null || true
+    wait "$RECORDER" "$STAMPER" "$PIN" 2>/dev/null || true
 }
 beeps() { "$TOOL" beeps "$TMP/$1.raw" "$TMP/$1.stamps" "${2:-5000}"; }
 
@@ -98,7 +113,14 @@ start_timer() { # dir ini-name -> TIMER
     TIMER=$!
     PIDS+=("$TIMER")
 }
-press() { xdotool key "$@" >/dev/null 2>&1; now; }
+# The time just before xdotool starts: key press to sound includes xdotool's
+# own start (a few milliseconds), so it errs on the long side.
+press() {
+    local t
+    t=$(now)
+    xdotool key --delay 0 "$@" >/dev/null 2>&1
+    echo "$t"
+}
 usage() { "$TOOL" usage "$@"; }
 # CPU % of one core and wake-ups per second between two usage readings.
 rate() { # "cpu0 sw0" "cpu1 sw1" t0 t1
@@ -139,7 +161,7 @@ phase() { # label title
     sleep 1.5
     stop_record
     local ready
-    ready=$(beeps "$P-start" | head -1 | cut -d' ' -f1)
+    ready=$(beeps "$P-start" | awk -v t0="$t0" '$1 > t0 { print $1; exit }')
     row "start to ready beep heard (tone beeps, beep.mid present)" "$(ms "${ready:-0}" "$t0") ms"
     row "resident memory idle, tone beeps" "$(awk '/VmRSS/ { print $2, $3 }' "/proc/$TIMER/status")"
 
@@ -153,18 +175,23 @@ phase() { # label title
     row "sound server while the program idles: CPU / wake-ups" "$(rate "$s0" "$s1" "$t0" "$t1")"
 
     # A run after the long idle: 2 repetitions of the table.
-    record "$P-run"
+    # Recorded in two parts around the 4 s gap of the first repetition, in
+    # which CPU and wake-ups are measured.
+    record "$P-run1"
     local key
     key=$(press F7)
-    sleep 5.8
+    sleep 5.5
+    stop_record
+    sleep 0.2
     t0=$(now); u0=$(usage "$TIMER"); s0=$(usage "$SERVER")
-    sleep 3
+    sleep 2.8
     u1=$(usage "$TIMER"); s1=$(usage "$SERVER"); t1=$(now)
     row "program between beeps of a run: CPU / wake-ups" "$(rate "$u0" "$u1" "$t0" "$t1")"
     row "sound server between beeps of a run: CPU / wake-ups" "$(rate "$s0" "$s1" "$t0" "$t1")"
-    sleep 11.5
+    record "$P-run2" 0.3
+    sleep 11
     stop_record
-    beeps "$P-run" >"$dir/run.beeps"
+    { beeps "$P-run1"; beeps "$P-run2"; } >"$dir/run.beeps"
     awk -v key="$key" -v L="$BEEP_S" -v table="${TABLE[*]}" -v out="$dir" '
         BEGIN { n = split(table, m, " ") }
         { on[NR] = $1; off[NR] = $2; whole[NR] = $4 }
@@ -240,11 +267,12 @@ phase() { # label title
 
     # Stop pressed while the Start beep sounds, with a first moment 10 s
     # away: Start must work again at once.
+    record "$P-long"
     start_timer "$dir" long
     xdotool search --sync --limit 1 --name "Sorvane Timer" >/dev/null 2>&1 || true
     sleep 1
-    record "$P-long"
-    press F7 >/dev/null
+    local kl
+    kl=$(press F7)
     sleep 0.04
     press F8 >/dev/null
     sleep 0.6
@@ -255,7 +283,8 @@ phase() { # label title
     stop_record
     kill "$TIMER" 2>/dev/null || true
     wait "$TIMER" 2>/dev/null || true
-    row "F7, F8 during its beep, F7, F8: sounds heard (expected 3)" "$(beeps "$P-long" 0 | wc -l)"
+    row "F7, F8 during its beep, F7, F8: sounds heard (expected 3)" \
+        "$(beeps "$P-long" 0 | awk -v k="$kl" '$2 > k - 20e6' | wc -l)"
 
     # Baseline: a shell loop plays the same beep with paplay at the moments
     # of the table's first 20 entries.

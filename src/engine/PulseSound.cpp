@@ -18,18 +18,25 @@ namespace sorvane {
 namespace {
 
 // The stream keeps about this much sound queued at the server: enough to
-// ride out a busy machine, few wake-ups between beeps.
-constexpr int kQueuedMs = 100;
+// ride out a busy machine, few wake-ups between beeps.  A new sound does not
+// wait for it: it is written over what is queued (the server plays the new
+// data in its place), kTakeBackMs ahead of the sample heard.
+constexpr int kQueuedMs = 500;
 // The server asks for more when this much has been played.
-constexpr int kRequestMs = 25;
+constexpr int kRequestMs = 200;
 // What is queued further than this ahead of the sample heard now can still
 // be rewritten: a new sound starts there at the earliest, and a beep taken
 // back falls silent from there on.
 constexpr int kTakeBackMs = 30;
+// A stream starts playing once this much is written.
+constexpr int kStartMs = 5;
 // The stream closes after this long without sound.
 constexpr int kIdleCloseMs = 3000;
 // Never written further ahead than this, however much the server asks.
-constexpr int kMostAheadMs = 400;
+constexpr int kMostAheadMs = 1000;
+// A placed sound is put into the stream with timing asked of the server
+// afresh once it is due within this time.
+constexpr int kFreshTimingMs = 2 * kQueuedMs;
 // A wait for the audio thread gives up this long after the sound should have
 // ended.
 constexpr int64_t kWaitSlackNs = 1'000'000'000;
@@ -350,7 +357,10 @@ void PulseOutput::openStream() {
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = static_cast<uint32_t>(framesIn(kQueuedMs) * 2);
-    attr.prebuf = static_cast<uint32_t>(-1);
+    // Playback starts with the first few milliseconds written (and, after
+    // the rare underrun, waits for as little), so that a sound handed to a
+    // stream just opened is heard at once.
+    attr.prebuf = static_cast<uint32_t>(framesIn(kStartMs) * 2);
     attr.minreq = static_cast<uint32_t>(framesIn(kRequestMs) * 2);
     attr.fragsize = static_cast<uint32_t>(-1);
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
@@ -449,9 +459,37 @@ void PulseOutput::onWrite(std::size_t bytes) {
     writeFrames(m_written, frames);
     m_written += frames;
     finishVoices();
+    askTimingBeforeDue();
+}
+
+void PulseOutput::askTimingBeforeDue() {
+    // The server's timing between its replies is an estimate that can stray
+    // by a few milliseconds: it is asked for afresh before a placed sound
+    // goes into the stream.
+    int64_t heard = 0;
+    int64_t now = 0;
+    if (!heardFrame(heard, now))
+        return;
+    for (std::size_t i = 0; i < m_voiceCount; ++i) {
+        const Voice* voice = m_voices[i];
+        if (voice->startFrame < 0 && voice->dueNs != 0 &&
+            voice->dueNs - now < static_cast<int64_t>(kFreshTimingMs) * 1'000'000 && !m_timingAsked) {
+            m_timingAsked = true;
+            if (pa_operation* op = pa_stream_update_timing_info(
+                    m_stream, [](pa_stream*, int, void* self) { static_cast<PulseOutput*>(self)->m_timingAsked = false; },
+                    this))
+                pa_operation_unref(op);
+            else
+                m_timingAsked = false;
+        }
+    }
 }
 
 void PulseOutput::onTiming() {
+    // Timing that just came from the server: placed sounds due soon are put
+    // into the stream now, at the sample this timing gives them.
+    if (m_stream != nullptr && pa_stream_get_state(m_stream) == PA_STREAM_READY)
+        commitDue(m_written + framesIn(kRequestMs));
     for (std::size_t i = 0; i < m_voiceCount; ++i) {
         Voice* voice = m_voices[i];
         if (voice->startFrame >= 0 && !voice->dropped)

@@ -121,6 +121,7 @@ private:
     void onStreamState();
     void onWrite(std::size_t bytes);
     void onTiming();
+    void askTimingBeforeDue();
     void addVoice(Voice* voice);
     void removeVoice(Voice* voice);
     // Places a voice at its output frame; rewrites what was already written
@@ -154,6 +155,7 @@ private:
     pa_io_event* m_wakeEvent = nullptr;
     pa_time_event* m_idleTimer = nullptr;
     bool m_connecting = false;
+    bool m_timingAsked = false;
     std::array<Voice*, kMaxVoices> m_voices{};
     std::size_t m_voiceCount = 0;
     std::vector<Voice*> m_unreturned; // finished while the return ring was full

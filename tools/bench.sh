@@ -184,11 +184,11 @@ phase() { # label title
     stop_record
     sleep 0.2
     t0=$(now); u0=$(usage "$TIMER"); s0=$(usage "$SERVER")
-    sleep 2.8
+    sleep 1.8
     u1=$(usage "$TIMER"); s1=$(usage "$SERVER"); t1=$(now)
     row "program between beeps of a run: CPU / wake-ups" "$(rate "$u0" "$u1" "$t0" "$t1")"
     row "sound server between beeps of a run: CPU / wake-ups" "$(rate "$s0" "$s1" "$t0" "$t1")"
-    record "$P-run2" 0.3
+    record "$P-run2" 1
     sleep 11
     stop_record
     { beeps "$P-run1"; beeps "$P-run2"; } >"$dir/run.beeps"
@@ -242,7 +242,7 @@ phase() { # label title
             printf "  %-58s %.1f ms\n", "Restart key to its beep heard", (off[r] - ka) / 1e6 - L * 1000
             old = 0
             for (i = r + 1; i <= p && i <= NR; i++) {
-                if (i == p && on[i] > kp) break
+                if (i == p && on[i] > kp + 25e6) break
                 d = (on[i] - off[r]) / 1e6
                 k = int(d / 250 + 0.5)
                 if (k < 1 || d - k * 250 < -1 || d - k * 250 > 3) old++

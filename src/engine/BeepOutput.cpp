@@ -21,10 +21,12 @@ void BeepOutput::playBeep(bool midi) {
         keep ? m_midi.playPlaced() : m_midi.play();
         return;
     }
-    if (writeSpeakerBeep())
-        keep ? m_port.endOfPlacedBeep() : m_port.endOfBeep();
-    else if (keep)
-        m_port.withdraw();
+    const int32_t writes = writeSpeakerBeep();
+    if (writes < 0)
+        return;
+    if (keep && writes == 0)
+        m_port.withdraw(); // the placed beep became silent
+    keep && writes > 0 ? m_port.endOfPlacedBeep() : m_port.endOfBeep();
 }
 
 void BeepOutput::placeBeep(bool midi, uint32_t dueTick) {
@@ -36,8 +38,10 @@ void BeepOutput::placeBeep(bool midi, uint32_t dueTick) {
         m_placed = Placed::Midi;
         return;
     }
-    if (!m_port.placesAhead() || !writeSpeakerBeep())
+    if (!m_port.placesAhead())
         return;
+    if (writeSpeakerBeep() <= 0)
+        return; // silent: nothing to place
     m_port.endOfBeepAt(dueTick);
     m_placed = Placed::Port;
 }
@@ -54,12 +58,12 @@ void BeepOutput::withdraw() {
         m_midi.withdraw();
 }
 
-bool BeepOutput::writeSpeakerBeep() {
+int32_t BeepOutput::writeSpeakerBeep() {
     // The counters are wider than the 16-bit values so that a bound of
     // 32767 still ends the loop.  Pitch is read again for each half-wave.
     int32_t periods = beepDuration;
     if (periods <= 0)
-        return false;
+        return -1;
     // A beep is cut to the whole periods that fit in the longest beep, so
     // that a pitch and duration near the 16-bit limits (hours of tone) cannot
     // hold the window for more than a few seconds.
@@ -73,7 +77,7 @@ bool BeepOutput::writeSpeakerBeep() {
         for (int32_t i = 1; i <= low; ++i)
             m_port.out(kSpeakerPort, 0);
     }
-    return true;
+    return std::max(beepPitch, int16_t{0}) * 2 * periods;
 }
 
 void BeepOutput::drain() {

@@ -102,8 +102,9 @@ public:
     MidiPlayer& midiPlayer() { return m_midi; }
 
 private:
-    // Writes the speaker beep to the port; false when it is silent.
-    bool writeSpeakerBeep();
+    // Writes the speaker beep to the port and gives the number of writes;
+    // -1 when the beep has no periods at all (nothing to end).
+    int32_t writeSpeakerBeep();
 
     PortOutput& m_port;
     MidiPlayer& m_midi;

@@ -28,6 +28,10 @@ constexpr int kRequestMs = 200;
 // be rewritten: a new sound starts there at the earliest, and a beep taken
 // back falls silent from there on.
 constexpr int kTakeBackMs = 30;
+// A stream just opened plays this much silence before its first sound: the
+// server may still be setting the stream up while it plays the first
+// samples.
+constexpr int kLeadInMs = 10;
 // A stream starts playing once this much is written.
 constexpr int kStartMs = 5;
 // The stream closes after this long without sound.
@@ -149,6 +153,7 @@ void PulseOutput::play(Samples samples, bool wait) {
     const auto voice = add(std::move(samples), 0);
     if (wait)
         waitHeard(*voice, nowNs() + lengthNs(*voice) + kWaitSlackNs);
+    tellProblem();
 }
 
 void PulseOutput::place(Samples samples, int64_t dueNs) {
@@ -347,11 +352,12 @@ void PulseOutput::openStream() {
         return;
     }
     m_written = 0;
+    m_timingNs = 0;
     pa_stream_set_state_callback(
         m_stream, [](pa_stream*, void* self) { static_cast<PulseOutput*>(self)->onStreamState(); }, this);
     pa_stream_set_write_callback(
-        m_stream, [](pa_stream*, size_t bytes, void* self) { static_cast<PulseOutput*>(self)->onWrite(bytes); },
-        this);
+        m_stream,
+        [](pa_stream*, size_t bytes, void* self) { static_cast<PulseOutput*>(self)->onWrite(bytes); }, this);
     pa_stream_set_latency_update_callback(
         m_stream, [](pa_stream*, void* self) { static_cast<PulseOutput*>(self)->onTiming(); }, this);
     pa_buffer_attr attr{};
@@ -363,8 +369,8 @@ void PulseOutput::openStream() {
     attr.prebuf = static_cast<uint32_t>(framesIn(kStartMs) * 2);
     attr.minreq = static_cast<uint32_t>(framesIn(kRequestMs) * 2);
     attr.fragsize = static_cast<uint32_t>(-1);
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
-                                                      PA_STREAM_ADJUST_LATENCY);
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
     if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
         m_problem = pa_context_errno(m_context);
         closeStream();
@@ -393,11 +399,11 @@ void PulseOutput::onStreamState() {
 }
 
 bool PulseOutput::heardFrame(int64_t& frame, int64_t& now) const {
-    pa_usec_t usec = 0;
     now = nowNs();
-    if (m_stream == nullptr || pa_stream_get_time(m_stream, &usec) < 0)
+    if (m_stream == nullptr || m_timingNs == 0)
         return false;
-    frame = static_cast<int64_t>(usec) * kSampleRate / 1'000'000;
+    // From the server's last report on, the stream plays in real time.
+    frame = m_timingFrame + (m_timingPlaying ? (now - m_timingNs) * kSampleRate / 1'000'000'000 : 0);
     return true;
 }
 
@@ -405,7 +411,7 @@ int64_t PulseOutput::earliestFrame() const {
     int64_t heard = 0;
     int64_t now = 0;
     if (!heardFrame(heard, now))
-        return m_written; // before the first timing reply nothing is rewritten
+        return m_written + framesIn(kLeadInMs); // nothing is rewritten before the first report
     return std::max<int64_t>(heard + framesIn(kTakeBackMs), 0);
 }
 
@@ -476,7 +482,10 @@ void PulseOutput::askTimingBeforeDue() {
             voice->dueNs - now < static_cast<int64_t>(kFreshTimingMs) * 1'000'000 && !m_timingAsked) {
             m_timingAsked = true;
             if (pa_operation* op = pa_stream_update_timing_info(
-                    m_stream, [](pa_stream*, int, void* self) { static_cast<PulseOutput*>(self)->m_timingAsked = false; },
+                    m_stream,
+                    [](pa_stream*, int, void* self) {
+                        static_cast<PulseOutput*>(self)->m_timingAsked = false;
+                    },
                     this))
                 pa_operation_unref(op);
             else
@@ -486,6 +495,21 @@ void PulseOutput::askTimingBeforeDue() {
 }
 
 void PulseOutput::onTiming() {
+    // The server's report: the sample heard as it arrived is the one it last
+    // handed to the sink, less what the sink still holds, plus what played
+    // while the report travelled.  Taken as it is, not smoothed, so that a
+    // report just asked for places a beep to within a fraction of a
+    // millisecond.
+    const pa_timing_info* info = pa_stream_get_timing_info(m_stream);
+    if (info != nullptr && !info->read_index_corrupt) {
+        const int64_t read = info->read_index / 2;
+        const int64_t held = static_cast<int64_t>(info->sink_usec) * kSampleRate / 1'000'000;
+        const int64_t travelled =
+            info->playing ? static_cast<int64_t>(info->transport_usec) * kSampleRate / 1'000'000 : 0;
+        m_timingFrame = std::max<int64_t>(read + travelled - held, 0);
+        m_timingNs = nowNs();
+        m_timingPlaying = info->playing != 0;
+    }
     // Timing that just came from the server: placed sounds due soon are put
     // into the stream now, at the sample this timing gives them.
     if (m_stream != nullptr && pa_stream_get_state(m_stream) == PA_STREAM_READY)
@@ -512,10 +536,12 @@ void PulseOutput::writeFrames(int64_t from, int64_t count) {
             for (int64_t f = a; f < b; ++f) {
                 const int32_t sum = m_mix[static_cast<std::size_t>(f - from)] +
                                     (*voice->samples)[static_cast<std::size_t>(f - voice->startFrame)];
-                m_mix[static_cast<std::size_t>(f - from)] = static_cast<int16_t>(std::clamp(sum, -32768, 32767));
+                m_mix[static_cast<std::size_t>(f - from)] =
+                    static_cast<int16_t>(std::clamp(sum, -32768, 32767));
             }
         }
-        pa_stream_write(m_stream, m_mix.data(), static_cast<std::size_t>(n) * 2, nullptr, from * 2, PA_SEEK_ABSOLUTE);
+        pa_stream_write(m_stream, m_mix.data(), static_cast<std::size_t>(n) * 2, nullptr, from * 2,
+                        PA_SEEK_ABSOLUTE);
         from += n;
         count -= n;
     }

@@ -35,8 +35,7 @@ inline constexpr int kSampleRate = 48000;
 using Samples = std::shared_ptr<const std::vector<int16_t>>;
 
 // Lock-free ring between exactly one pushing and one popping thread.
-template <typename T, std::size_t N>
-class SpscRing {
+template <typename T, std::size_t N> class SpscRing {
 public:
     bool push(const T& value) {
         const std::size_t tail = m_tail.load(std::memory_order_relaxed);
@@ -66,7 +65,7 @@ private:
 // the audio thread reads its samples and writes its atomics.
 struct Voice {
     Samples samples;
-    int64_t dueNs = 0; // CLOCK_MONOTONIC; 0: as soon as possible
+    int64_t dueNs = 0;                // CLOCK_MONOTONIC; 0: as soon as possible
     std::atomic<int64_t> startNs{-1}; // when it is heard, once known
     std::atomic<int64_t> endNs{-1};
     std::atomic<bool> dropped{false}; // taken back: what is left is not heard
@@ -141,11 +140,11 @@ private:
     Notify m_notify;
     bool m_told = false;
     std::vector<std::shared_ptr<Voice>> m_inFlight; // calling thread
-    std::shared_ptr<Voice> m_placed;               // calling thread
+    std::shared_ptr<Voice> m_placed;                // calling thread
     SpscRing<Command, 128> m_commands;
     SpscRing<Voice*, 128> m_finished;
-    int m_wakeFd = -1;  // calling thread -> audio thread
-    int m_replyFd = -1; // audio thread -> calling thread
+    int m_wakeFd = -1;             // calling thread -> audio thread
+    int m_replyFd = -1;            // audio thread -> calling thread
     std::atomic<int> m_problem{0}; // a server error code, once something failed
 
     // Audio thread only.
@@ -161,7 +160,10 @@ private:
     std::vector<Voice*> m_unreturned; // finished while the return ring was full
     std::vector<int16_t> m_mix;       // one write's worth of output, made once
     int64_t m_written = 0;            // output frames written to the stream
-    int64_t m_lastEndNs = 0;          // when the last sound ended
+    int64_t m_timingFrame = 0;        // frame heard at m_timingNs, by the server's last report
+    int64_t m_timingNs = 0;           // 0: no report yet
+    bool m_timingPlaying = false;
+    int64_t m_lastEndNs = 0; // when the last sound ended
 
     std::thread m_thread;
 };

@@ -9,7 +9,7 @@
 # real program runs under Xvfb and is driven with its global hotkeys; a shell
 # loop playing the same beep with paplay is measured alongside as a baseline.
 # Everything runs twice: on a quiet machine and with a CPU hog on every core.
-# About 3 minutes.
+# About 3 minutes; BENCH_QUICK=1 stops after the quiet half.
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
 # SORVANE_TIMER measures another build of the program with the same tools.
@@ -265,6 +265,20 @@ phase() { # label title
         "$(beeps "$P-exit" 0 | tail -1 | awk '{ printf "%.1f ms", $3 / 48 }')"
     wait "$TIMER" 2>/dev/null || true
 
+    # MIDI beeps: the sound font is loaded only to render the beep.
+    settings 0 0 1 10 20 >"$dir/midi.ini"
+    record "$P-midi"
+    t0=$(now)
+    start_timer "$dir" midi
+    xdotool search --sync --limit 1 --name "Sorvane Timer" >/dev/null 2>&1 || true
+    sleep 1.5
+    stop_record
+    ready=$(beeps "$P-midi" 0 | awk -v t0="$t0" '$1 > t0 { print $1; exit }')
+    row "start to ready beep heard (MIDI beeps)" "$(ms "${ready:-0}" "$t0") ms"
+    row "resident memory idle, MIDI beeps" "$(awk '/VmRSS/ { print $2, $3 }' "/proc/$TIMER/status")"
+    kill "$TIMER" 2>/dev/null || true
+    wait "$TIMER" 2>/dev/null || true
+
     # Stop pressed while the Start beep sounds, with a first moment 10 s
     # away: Start must work again at once.
     record "$P-long"
@@ -319,16 +333,17 @@ phase() { # label title
         "$(pct 0.5 "$dir/shell-due") / $(pct 0.99 "$dir/shell-due") / $(pct 1 "$dir/shell-due") ms"
 }
 
-waits() { # file label: lateness of a beep call after long waits
-    while read -r s late; do row "beep call after a $s s wait ($2)" "$late ms late"; done <"$1"
+waits() { # file [note]: lateness of a beep call after long waits
+    while read -r s late; do row "beep call after a $s s wait (real clock, Qt loop)" "$late ms late${2:-}"; done <"$1"
 }
 
 echo "Load average at start: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 "$RUNNER" wait 10 60 >"$TMP/waits-quiet" &
 WAITS=$!
-phase quiet "quiet"; [ -n "${BENCH_QUICK:-}" ] && exit 0
+phase quiet "quiet" > >(tee "$TMP/quiet.txt")
 wait "$WAITS" || true
-waits "$TMP/waits-quiet" quiet
+waits "$TMP/waits-quiet" | tee -a "$TMP/quiet.txt"
+[ -n "${BENCH_QUICK:-}" ] && exit 0
 
 HOGS=()
 for _ in $(seq "$(nproc)"); do
@@ -338,8 +353,22 @@ for _ in $(seq "$(nproc)"); do
 done
 nice -n 10 "$RUNNER" wait 10 60 >"$TMP/waits-loaded" &
 WAITS=$!
-phase loaded "loaded: a CPU hog on each of $(nproc) cores"
+phase loaded "loaded: a CPU hog on each of $(nproc) cores" > >(tee "$TMP/loaded.txt")
 wait "$WAITS" || true
-waits "$TMP/waits-loaded" "loaded, niced"
+waits "$TMP/waits-loaded" ", niced" | tee -a "$TMP/loaded.txt"
 kill "${HOGS[@]}" 2>/dev/null || true
 echo "Load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# Both phases side by side.
+sleep 0.5
+echo
+echo "== Summary"
+awk 'function trim(x) { sub(/ +$/, "", x); return x }
+     FNR == NR && /^  / { key = trim(substr($0, 3, 58)); order[++n] = key; q[key] = substr($0, 62); next }
+     /^  / { l[trim(substr($0, 3, 58))] = substr($0, 62) }
+     END {
+         printf "| %-58s | %-22s | %-22s |\n", "figure", "quiet", "loaded"
+         printf "|%s|%s|%s|\n", "------------------------------------------------------------", \
+             "------------------------", "------------------------"
+         for (i = 1; i <= n; i++) printf "| %-58s | %-22s | %-22s |\n", order[i], q[order[i]], l[order[i]]
+     }' "$TMP/quiet.txt" "$TMP/loaded.txt"

@@ -367,8 +367,8 @@ awk 'function trim(x) { sub(/ +$/, "", x); return x }
      FNR == NR && /^  / { key = trim(substr($0, 3, 58)); order[++n] = key; q[key] = substr($0, 62); next }
      /^  / { l[trim(substr($0, 3, 58))] = substr($0, 62) }
      END {
-         printf "| %-58s | %-22s | %-22s |\n", "figure", "quiet", "loaded"
+         printf "| %-58s | %-25s | %-25s |\n", "figure", "quiet", "loaded"
          printf "|%s|%s|%s|\n", "------------------------------------------------------------", \
-             "------------------------", "------------------------"
-         for (i = 1; i <= n; i++) printf "| %-58s | %-22s | %-22s |\n", order[i], q[order[i]], l[order[i]]
+             "---------------------------", "---------------------------"
+         for (i = 1; i <= n; i++) printf "| %-58s | %-25s | %-25s |\n", order[i], q[order[i]], l[order[i]]
      }' "$TMP/quiet.txt" "$TMP/loaded.txt"

@@ -26,7 +26,7 @@ void BeepOutput::playBeep(bool midi) {
         return;
     if (keep && writes == 0)
         m_port.withdraw(); // the placed beep became silent
-    keep && writes > 0 ? m_port.endOfPlacedBeep() : m_port.endOfBeep();
+    keep&& writes > 0 ? m_port.endOfPlacedBeep() : m_port.endOfBeep();
 }
 
 void BeepOutput::placeBeep(bool midi, uint32_t dueTick) {

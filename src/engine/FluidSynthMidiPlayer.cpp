@@ -3,6 +3,7 @@
 #include "engine/Clock.h"
 
 #include <fluidsynth.h>
+#include <malloc.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -184,8 +185,12 @@ void FluidSynthMidiPlayer::render() {
 Samples FluidSynthMidiPlayer::sound() {
     // Rendered again only when another file is named or the file changed.
     const std::string stamp = fileStamp(m_fileName);
-    if (stamp.empty() || stamp != m_renderedStamp)
+    if (stamp.empty() || stamp != m_renderedStamp) {
         render();
+        // The synthesizer and its sound font are gone; the memory they held
+        // goes back to the system instead of staying with the process.
+        malloc_trim(0);
+    }
     if (m_pcm)
         return m_pcm;
     if (m_told.insert(m_fileName).second) {

@@ -252,9 +252,7 @@ void PulseOutput::connect() {
     }
     pa_context_set_state_callback(
         m_context, [](pa_context*, void* self) { static_cast<PulseOutput*>(self)->onContextState(); }, this);
-    m_connecting = true;
     if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        m_connecting = false;
         m_problem = pa_context_errno(m_context);
         silenceAll();
     }
@@ -263,14 +261,12 @@ void PulseOutput::connect() {
 void PulseOutput::onContextState() {
     switch (pa_context_get_state(m_context)) {
     case PA_CONTEXT_READY:
-        m_connecting = false;
         m_problem = 0;
         if (m_voiceCount > 0)
             openStream();
         break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
-        m_connecting = false;
         m_problem = std::max(pa_context_errno(m_context), 1);
         closeStream();
         silenceAll();

@@ -153,7 +153,6 @@ private:
     pa_stream* m_stream = nullptr;
     pa_io_event* m_wakeEvent = nullptr;
     pa_time_event* m_idleTimer = nullptr;
-    bool m_connecting = false;
     bool m_timingAsked = false;
     std::array<Voice*, kMaxVoices> m_voices{};
     std::size_t m_voiceCount = 0;

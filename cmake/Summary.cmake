@@ -12,7 +12,7 @@ add_feature_info("Outside control (Qt6 DBus)" Qt6DBus_FOUND
   "Start, Restart and Stop over the session bus, and the sorvane-timer-ctl command")
 add_feature_info("evdev hotkeys (libevdev)" LIBEVDEV_FOUND
   "global hotkeys from the keyboards under /dev/input")
-add_feature_info("Sound (sdl2, fluidsynth)" "SDL2_FOUND;FLUIDSYNTH_FOUND"
+add_feature_info("Sound (libpulse, fluidsynth)" "PULSE_FOUND;FLUIDSYNTH_FOUND"
   "square-wave and MIDI beeps; without both libraries the timer is silent")
 if(EXISTS "${SORVANE_SOUNDFONT}")
   set(SORVANE_SOUNDFONT_FOUND ON)

@@ -1,127 +1,374 @@
 #!/usr/bin/env bash
-# Timing and resource figures of the timer.  Prints tables; not a test.
-#   1. the runner inside a Qt event loop (sorvane-bench, offscreen);
-#   2. the real program under Xvfb with its audio captured to a file:
-#      start-up to ready beep (tone and MIDI), CPU while a run waits,
-#      resident memory idle and running, and due moment to audible beep.
+# `make bench`: what the timer sounds like through a real sound server.
+# Prints figures; it is a measurement, not a test.
+#
+# A private PulseAudio daemon (its own runtime folder, no system service)
+# plays into a null sink at 48 kHz whose monitor is recorded with parec; every
+# chunk of the recording is stamped with the monotonic clock, so each beep
+# found in it has a time that compares with key presses and due moments.  The
+# real program runs under Xvfb and is driven with its global hotkeys; a shell
+# loop playing the same beep with paplay is measured alongside as a baseline.
+# Everything runs twice: on a quiet machine and with a CPU hog on every core.
+# About 3 minutes; BENCH_QUICK=1 stops after the quiet half.
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
-BIN="$BUILD/sorvane-timer"
+# SORVANE_TIMER measures another build of the program with the same tools.
+BIN=${SORVANE_TIMER:-$BUILD/sorvane-timer}
+TOOL="$BUILD/sorvane-benchtool"
+RUNNER="$BUILD/sorvane-bench"
 TMP=$(mktemp -d)
-XPID=""
-TPID=""
+PIDS=()
 cleanup() {
-    for p in "$TPID" "$XPID"; do [ -n "$p" ] && kill "$p" 2>/dev/null || true; done
+    for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
     wait 2>/dev/null || true
-    rm -rf "$TMP"
+    [ -n "${BENCH_KEEP:-}" ] && echo "kept $TMP" >&2 || rm -rf "$TMP"
 }
 trap cleanup EXIT
 
-echo "== Cycle runner in a Qt event loop (real tick counter)"
-QT_QPA_PLATFORM=offscreen "$BUILD/sorvane-bench"
-echo
+now() { "$TOOL" now; }
+ms() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", (a - b) / 1e6 }'; }
 
-for n in $(seq 161 220); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then D=$n; break; fi
-done
-Xvfb ":$D" -nolisten tcp -noreset -screen 0 800x600x24 >/dev/null 2>&1 &
-XPID=$!
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$D" ] && break; sleep 0.05; done
-export DISPLAY=":$D" XDG_SESSION_TYPE=x11
+# ---------------------------------------------------------------- the server
+export HOME="$TMP/home" XDG_RUNTIME_DIR="$TMP/run" XDG_CONFIG_HOME="$TMP/home/.config"
+mkdir -p "$HOME/.config/pulse" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+printf '%s\n' 'default-sample-rate = 48000' 'exit-idle-time = -1' >"$HOME/.config/pulse/daemon.conf"
+# The sink suspends after 1 s without streams (desktops wait 5 s), so that
+# idle figures need not wait long.
+printf '%s\n' 'load-module module-null-sink sink_name=bench rate=48000' 'set-default-sink bench' \
+    'load-module module-native-protocol-unix' 'load-module module-suspend-on-idle timeout=1' >"$TMP/server.pa"
+pulseaudio -n -F "$TMP/server.pa" --daemonize=no --use-pid-file=no --log-target=file:"$TMP/server.log" &
+SERVER=$!
+PIDS+=("$SERVER")
+export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+pactl info >/dev/null
+
+# ------------------------------------------------------------------ display
+Xvfb -displayfd 3 -nolisten tcp -screen 0 800x600x24 3>"$TMP/display" 2>/dev/null &
+PIDS+=($!)
+for _ in $(seq 100); do [ -s "$TMP/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(cat "$TMP/display")" XDG_SESSION_TYPE=x11
 unset WAYLAND_DISPLAY
+# A session bus of its own, as on a desktop.
+dbus-daemon --session --nofork --print-address=4 4>"$TMP/bus" &
+PIDS+=($!)
+for _ in $(seq 100); do [ -s "$TMP/bus" ] && break; sleep 0.05; done
+DBUS_SESSION_BUS_ADDRESS=$(head -1 "$TMP/bus")
+export DBUS_SESSION_BUS_ADDRESS
+
+# ------------------------------------------------------------------ helpers
+# While a recording runs, a silent stream with 5 ms of latency holds the
+# null sink at that latency: the monitor then hands each sample on within a
+# few milliseconds of the moment the sink plays it, whatever latency the
+# measured program asks for.  (Without it the monitor's delay follows the
+# sink's latency, which every stream that comes or goes changes.)  A null
+# sink that runs at its longest latency (2 s: no stream asked for less, or it
+# just woke from suspension) has rendered that much silence ahead, in front
+# of every stream that joins; that is waited out before anything is
+# measured, as no sound card does it.  CPU and wake-ups are measured while no
+# recording runs.
+RECORDER=""
+STAMPER=""
+PIN=""
+record() { # name [settle seconds]
+    local settle=${2:-2.3}
+    pacat -p --raw --format=s16le --rate=48000 --channels=1 --latency-msec=5 </dev/zero &
+    PIN=$!
+    rm -f "$TMP/fifo"
+    mkfifo "$TMP/fifo"
+    "$TOOL" capture "$TMP/$1.raw" "$TMP/$1.stamps" <"$TMP/fifo" &
+    STAMPER=$!
+    parec -d bench.monitor --raw --format=s16le --rate=48000 --channels=1 --latency-msec=10 >"$TMP/fifo" &
+    RECORDER=$!
+    sleep "$settle"
+}
+stop_record() {
+    kill "$RECORDER" "$PIN" 2>/dev/null || true
+    wait "$RECORDER" "$STAMPER" "$PIN" 2>/dev/null || true
+}
+beeps() { "$TOOL" beeps "$TMP/$1.raw" "$TMP/$1.stamps" "${2:-5000}"; }
 
 settings() { # pitch duration repetitions custom-list...
-    local pitch=$1 dur=$2 reps=$3; shift 3
+    local pitch=$1 dur=$2 reps=$3
+    shift 3
     printf '%s\r\n' '118,"Start_Key_Code"' '65,"Restart_Key_Code"' '119,"Stop_Key_Code"' \
         "$pitch,\"Beep_Pitch\"" "$dur,\"Beep_Duration\"" "$reps,\"Cycle_Repetitions\"" \
-        '5,"Warning_Beeps_per_Second"' "$([ $# -gt 0 ] && echo 1 || echo 0),\"Custom_Beeps_yes1_no0\"" \
-        '60,"Cycle_Time"' '1,"Cycle_Units_sec1_min0"' '1,"Enable_Periodic_Warnings_During_Cycle"' \
-        '10,"Periodic_Warning_Time."' '1,"Enable_Final_Countdown"' '5,"Final_Countdown_Time"' \
-        '1,"Final_Countdown_Beeps_Per_Second"' "$@"
+        '5,"Warning_Beeps_per_Second"' '1,"Custom_Beeps_yes1_no0"' '60,"Cycle_Time"' '1,"Cycle_Units_sec1_min0"' \
+        '1,"Enable_Periodic_Warnings_During_Cycle"' '10,"Periodic_Warning_Time."' '1,"Enable_Final_Countdown"' \
+        '5,"Final_Countdown_Time"' '1,"Final_Countdown_Beeps_Per_Second"' "$@"
 }
 
-now_ms() { date +%s%3N; }
-rss_kb() { awk '/VmRSS/ { print $2 }' "/proc/$1/status"; }
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# The run's table: 20 moments 0.25 s apart, then one at 9 s (a 4 s gap to
+# measure the cost of waiting), two repetitions.  Default beeps: 5000
+# samples, 104.2 ms.
+TABLE=()
+for i in $(seq 1 20); do TABLE+=("$(awk -v i="$i" 'BEGIN { printf "%g", i * 0.25 }')"); done
+TABLE+=(9)
+BEEP_S=$(awk 'BEGIN { printf "%.6f", 5000 / 48000 }')
+"$TOOL" wav "$TMP/beep.wav" 100 25
 
-# Start-up to ready beep: from exec until the first sound sample reaches the
-# captured output (the disk driver writes in real time, ~20 ms chunks).
-startup() { # label pitch
-    local dir="$TMP/start-$1"
+start_timer() { # dir ini-name -> TIMER
+    (cd "$1" && exec "$BIN" "$2" >"$1/log" 2>&1) &
+    TIMER=$!
+    PIDS+=("$TIMER")
+}
+# The time just before xdotool starts: key press to sound includes xdotool's
+# own start (a few milliseconds), so it errs on the long side.
+press() {
+    local t
+    t=$(now)
+    xdotool key --delay 0 "$@" >/dev/null 2>&1
+    echo "$t"
+}
+usage() { "$TOOL" usage "$@"; }
+# CPU % of one core and wake-ups per second between two usage readings.
+rate() { # "cpu0 sw0" "cpu1 sw1" t0 t1
+    awk -v a="$1" -v b="$2" -v t0="$3" -v t1="$4" 'BEGIN {
+        split(a, x, " "); split(b, y, " "); s = (t1 - t0) / 1e9
+        printf "%.3f %% / %.1f/s", 100 * (y[1] - x[1]) / 1e9 / s, (y[2] - x[2]) / s }'
+}
+streams() { pactl list short sink-inputs | wc -l; }
+
+row() { printf '  %-58s %s\n' "$1" "$2"; }
+
+# Percentiles of a column of numbers.
+pct() { # p file
+    sort -g "$2" | awk -v p="$1" '{ v[NR] = $1 } END { if (NR == 0) { print "-"; exit }
+        i = int(p * (NR - 1) + 0.5) + 1; printf "%.1f", v[i] }'
+}
+
+# -------------------------------------------------------------- one phase
+phase() { # label title
+    local P="$1" dir="$TMP/$1"
     mkdir -p "$dir"
     cp "$BUILD/beep.mid" "$dir/"
-    settings "$2" 25 1 >"$dir/s.ini"
-    local t0; t0=$(now_ms)
-    (cd "$dir" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$dir/out.raw" exec "$BIN" s >/dev/null 2>&1) &
-    TPID=$!
-    local t1=""
-    for _ in $(seq 1000); do
-        if [ -s "$dir/out.raw" ] && [ -n "$("$BUILD/e2e-onsets" "$dir/out.raw" 1 48000 50 | head -1)" ]; then
-            t1=$(now_ms); break
-        fi
-        sleep 0.005
+    settings 100 25 2 "${TABLE[@]}" >"$dir/run.ini"
+    settings 100 25 1 10 20 >"$dir/long.ini"
+    echo "== $2"
+
+    # The server on its own, sink suspended.
+    sleep 1.5
+    local u0 u1 t0 t1
+    t0=$(now); u0=$(usage "$SERVER"); sleep 3; u1=$(usage "$SERVER"); t1=$(now)
+    row "sound server alone, idle: CPU / wake-ups" "$(rate "$u0" "$u1" "$t0" "$t1")"
+
+    # Start-up: exec to the ready beep heard; memory once it is idle.
+    record "$P-start"
+    t0=$(now)
+    start_timer "$dir" run
+    xdotool search --sync --limit 1 --name "Sorvane Timer" >/dev/null 2>&1 || true
+    sleep 1.5
+    stop_record
+    local ready
+    ready=$(beeps "$P-start" | awk -v t0="$t0" '$1 > t0 { print $1; exit }')
+    row "start to ready beep heard (tone beeps, beep.mid present)" "$(ms "${ready:-0}" "$t0") ms"
+    row "resident memory idle, tone beeps" "$(awk '/VmRSS/ { print $2, $3 }' "/proc/$TIMER/status")"
+
+    # Idle: a few seconds after the last sound.
+    sleep 5
+    row "audio streams open while idle (6.5 s after the last sound)" "$(streams)"
+    t0=$(now); u0=$(usage "$TIMER"); local s0; s0=$(usage "$SERVER")
+    sleep 4
+    u1=$(usage "$TIMER"); local s1; s1=$(usage "$SERVER"); t1=$(now)
+    row "program idle: CPU / wake-ups" "$(rate "$u0" "$u1" "$t0" "$t1")"
+    row "sound server while the program idles: CPU / wake-ups" "$(rate "$s0" "$s1" "$t0" "$t1")"
+
+    # A run after the long idle: 2 repetitions of the table.
+    # Recorded in two parts around the 4 s gap of the first repetition, in
+    # which CPU and wake-ups are measured.
+    record "$P-run1"
+    local key
+    key=$(press F7)
+    sleep 5.5
+    stop_record
+    sleep 0.2
+    t0=$(now); u0=$(usage "$TIMER"); s0=$(usage "$SERVER")
+    sleep 1.8
+    u1=$(usage "$TIMER"); s1=$(usage "$SERVER"); t1=$(now)
+    row "program between beeps of a run: CPU / wake-ups" "$(rate "$u0" "$u1" "$t0" "$t1")"
+    row "sound server between beeps of a run: CPU / wake-ups" "$(rate "$s0" "$s1" "$t0" "$t1")"
+    record "$P-run2" 1
+    sleep 11
+    stop_record
+    { beeps "$P-run1"; beeps "$P-run2"; } >"$dir/run.beeps"
+    awk -v key="$key" -v L="$BEEP_S" -v table="${TABLE[*]}" -v out="$dir" '
+        BEGIN { n = split(table, m, " ") }
+        { on[NR] = $1; off[NR] = $2; whole[NR] = $4 }
+        END {
+            printf "  %-58s %s\n", "beeps heard (expected " 1 + 2 * n ")", NR
+            printf "  %-58s %.1f ms, %s\n", "start beep after a long idle: key press to heard", \
+                (on[1] - key) / 1e6, (whole[1] ? "whole" : "DAMAGED")
+            damaged = 0
+            for (i = 2; i <= NR; i++) if (!whole[i]) damaged++
+            printf "  %-58s %d of %d\n", "damaged beeps in the run", damaged, NR - 1
+            # Beep k (from 2) is moment j of repetition r; the repetition
+            # starts when the beep before its first moment has been heard.
+            for (i = 2; i <= NR; i++) {
+                j = (i - 2) % n + 1
+                if (j == 1) ref = off[i - 1]
+                late = (on[i] - ref) / 1e6 - m[j] * 1000
+                print late > (out "/due")
+                if (j > 1) { e = (on[i] - on[i - 1]) / 1e6 - (m[j] - m[j - 1]) * 1000; print (e < 0 ? -e : e) > (out "/spacing") }
+                if (j == 1 && i > 2) printf "  %-58s %.2f ms\n", "next repetition: last beep heard to its start (rule: <= 1)", late
+            }
+        }' "$dir/run.beeps"
+    row "spacing error between beeps, p50 / p99 / max" \
+        "$(pct 0.5 "$dir/spacing") / $(pct 0.99 "$dir/spacing") / $(pct 1 "$dir/spacing") ms"
+    row "due moment to heard, p50 / p99 / max" \
+        "$(pct 0.5 "$dir/due") / $(pct 0.99 "$dir/due") / $(pct 1 "$dir/due") ms"
+
+    # Restart pressed while a scheduled beep sounds, then Stop pressed
+    # while a beep of the restarted run sounds.  A beep that starts while
+    # another sounds joins it into one sound.
+    sleep 1
+    record "$P-flags"
+    local ka kp
+    press F7 >/dev/null
+    sleep 0.62
+    ka=$(press a)
+    sleep 0.45
+    kp=$(press F8)
+    sleep 1.2
+    stop_record
+    beeps "$P-flags" >"$dir/flags.beeps"
+    awk -v ka="$ka" -v kp="$kp" -v L="$BEEP_S" '
+        { on[NR] = $1; off[NR] = $2 }
+        END {
+            # The restart beep ends the first sound still going 20 ms after
+            # the key; the restarted run counts its moments from there.
+            for (r = 1; r <= NR && off[r] < ka + 20e6; r++);
+            for (p = r; p <= NR && off[p] < kp + 20e6; p++);
+            printf "  %-58s %.1f ms\n", "Restart key to its beep heard", (off[r] - ka) / 1e6 - L * 1000
+            old = 0
+            for (i = r + 1; i <= p && i <= NR; i++) {
+                if (i == p && on[i] > kp + 25e6) break
+                d = (on[i] - off[r]) / 1e6
+                k = int(d / 250 + 0.5)
+                if (k < 1 || d - k * 250 < -1 || d - k * 250 > 3) old++
+                else if (k == 1) first = d - 250
+            }
+            printf "  %-58s %d\n", "beeps of the old run heard after the Restart beep", old
+            printf "  %-58s %s\n", "restarted repetition: restart beep heard to first moment", \
+                (first == "" ? "-" : sprintf("250 + %.2f ms", first))
+            printf "  %-58s %d\n", "beeps heard after the Stop beep", (NR > p ? NR - p : 0)
+        }' "$dir/flags.beeps"
+
+    # Exit beep: the Exit button has the focus; the last sound before the
+    # process ends.
+    record "$P-exit"
+    xdotool search --limit 1 --name "Sorvane Timer" windowfocus --sync key space >/dev/null 2>&1 || true
+    for _ in $(seq 100); do kill -0 "$TIMER" 2>/dev/null || break; sleep 0.02; done
+    sleep 0.3
+    stop_record
+    row "exit beep heard (of 104.2 ms)" \
+        "$(beeps "$P-exit" 0 | tail -1 | awk '{ printf "%.1f ms", $3 / 48 }')"
+    wait "$TIMER" 2>/dev/null || true
+
+    # MIDI beeps: the sound font is loaded only to render the beep.
+    settings 0 0 1 10 20 >"$dir/midi.ini"
+    record "$P-midi"
+    t0=$(now)
+    start_timer "$dir" midi
+    xdotool search --sync --limit 1 --name "Sorvane Timer" >/dev/null 2>&1 || true
+    sleep 1.5
+    stop_record
+    ready=$(beeps "$P-midi" 0 | awk -v t0="$t0" '$1 > t0 { print $1; exit }')
+    row "start to ready beep heard (MIDI beeps)" "$(ms "${ready:-0}" "$t0") ms"
+    row "resident memory idle, MIDI beeps" "$(awk '/VmRSS/ { print $2, $3 }' "/proc/$TIMER/status")"
+    kill "$TIMER" 2>/dev/null || true
+    wait "$TIMER" 2>/dev/null || true
+
+    # Stop pressed while the Start beep sounds, with a first moment 10 s
+    # away: Start must work again at once.
+    record "$P-long"
+    start_timer "$dir" long
+    xdotool search --sync --limit 1 --name "Sorvane Timer" >/dev/null 2>&1 || true
+    sleep 1
+    local kl
+    kl=$(press F7)
+    sleep 0.04
+    press F8 >/dev/null
+    sleep 0.6
+    press F7 >/dev/null
+    sleep 0.4
+    press F8 >/dev/null
+    sleep 0.5
+    stop_record
+    kill "$TIMER" 2>/dev/null || true
+    wait "$TIMER" 2>/dev/null || true
+    row "F7, F8 during its beep, F7, F8: sounds heard (expected 3)" \
+        "$(beeps "$P-long" 0 | awk -v k="$kl" '$2 > k - 20e6' | wc -l)"
+
+    # Baseline: a shell loop plays the same beep with paplay at the moments
+    # of the table's first 20 entries.
+    record "$P-shell"
+    local base
+    base=$(now)
+    local players=()
+    for i in $(seq 0 19); do
+        local due
+        due=$(awk -v b="$base" -v m="${TABLE[$i]}" 'BEGIN { printf "%.0f", b + m * 1e9 }')
+        sleep "$(awk -v d="$due" -v n="$(now)" 'BEGIN { s = (d - n) / 1e9; printf "%.4f", (s > 0 ? s : 0) }')"
+        paplay "$TMP/beep.wav" &
+        players+=($!)
     done
-    kill "$TPID"; wait "$TPID" 2>/dev/null || true; TPID=""
-    printf '%-52s %9s ms\n' "start-up to ready beep heard ($1)" "$((t1 - t0))"
+    wait "${players[@]}" 2>/dev/null || true
+    sleep 0.5
+    stop_record
+    beeps "$P-shell" | awk -v base="$base" -v table="${TABLE[*]}" -v out="$dir" '
+        BEGIN { split(table, m, " ") }
+        { on[NR] = $1; whole[NR] = $4 }
+        END {
+            for (i = 1; i <= NR; i++) {
+                print (on[i] - base) / 1e6 - m[i] * 1000 > (out "/shell-due")
+                if (i > 1) { e = (on[i] - on[i - 1]) / 1e6 - (m[i] - m[i - 1]) * 1000; print (e < 0 ? -e : e) > (out "/shell-spacing") }
+                if (!whole[i]) damaged++
+            }
+            printf "  %-58s %d of %d\n", "baseline paplay loop: beeps heard, damaged", damaged, NR
+        }'
+    row "baseline paplay loop: spacing error p50 / p99 / max" \
+        "$(pct 0.5 "$dir/shell-spacing") / $(pct 0.99 "$dir/shell-spacing") / $(pct 1 "$dir/shell-spacing") ms"
+    row "baseline paplay loop: due moment to heard p50 / p99 / max" \
+        "$(pct 0.5 "$dir/shell-due") / $(pct 0.99 "$dir/shell-due") / $(pct 1 "$dir/shell-due") ms"
 }
 
-echo "== The real program (Xvfb, SDL disk audio)"
-printf '%-52s %12s\n' "figure" "value"
-startup tone 100
-startup midi 0
+waits() { # file [note]: lateness of a beep call after long waits
+    while read -r s late; do row "beep call after a $s s wait (real clock, Qt loop)" "$late ms late${2:-}"; done <"$1"
+}
 
-# A run of the default-sized beeps against a dense custom list: moments every
-# 0.25 s for 10 s, then measure lateness in the captured audio relative to the
-# start beep (the output latency is common to both and cancels out).
-dir="$TMP/run"
-mkdir -p "$dir"
-list=()
-for i in $(seq 1 40); do list+=("$(awk -v i="$i" 'BEGIN { printf "%g", i * 0.25 }')"); done
-settings 12 40 1 "${list[@]}" >"$dir/s.ini"
-(cd "$dir" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$dir/out.raw" exec "$BIN" s >/dev/null 2>&1) &
-TPID=$!
-xdotool search --sync --limit 1 --name "Sorvane Timer" >/dev/null 2>&1 || true
-sleep 1.5
-printf '%-52s %9s kB\n' "resident memory, idle" "$(rss_kb "$TPID")"
-c0=$(cpu_ticks "$TPID")
-xdotool key F7
+echo "Load average at start: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+"$RUNNER" wait 10 60 >"$TMP/waits-quiet" &
+WAITS=$!
+phase quiet "quiet" > >(tee "$TMP/quiet.txt")
+wait "$WAITS" || true
+waits "$TMP/waits-quiet" | tee -a "$TMP/quiet.txt"
+[ -n "${BENCH_QUICK:-}" ] && exit 0
+
+HOGS=()
+for _ in $(seq "$(nproc)"); do
+    (while :; do :; done) &
+    HOGS+=($!)
+    PIDS+=($!)
+done
+nice -n 10 "$RUNNER" wait 10 60 >"$TMP/waits-loaded" &
+WAITS=$!
+phase loaded "loaded: a CPU hog on each of $(nproc) cores" > >(tee "$TMP/loaded.txt")
+wait "$WAITS" || true
+waits "$TMP/waits-loaded" ", niced" | tee -a "$TMP/loaded.txt"
+kill "${HOGS[@]}" 2>/dev/null || true
+echo "Load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# Both phases side by side.
 sleep 0.5
-c1=$(cpu_ticks "$TPID")
-t1=$(now_ms)
-sleep 9
-c2=$(cpu_ticks "$TPID")
-t2=$(now_ms)
-printf '%-52s %9s kB\n' "resident memory, running" "$(rss_kb "$TPID")"
-hz=$(getconf CLK_TCK)
-awk -v c="$((c2 - c1))" -v hz="$hz" -v ms="$((t2 - t1))" \
-    'BEGIN { printf "%-52s %9.2f %%\n", "CPU of one core during a run (40 beeps in 10 s)", 100 * c / hz / (ms / 1000) }'
-sleep 1.5
-kill "$TPID"; wait "$TPID" 2>/dev/null || true; TPID=""
-"$BUILD/e2e-onsets" "$dir/out.raw" 1 48000 60 >"$dir/onsets"
-# onsets: ready beep, start beep, then the 40 moments.  Beeps last 20 ms, so
-# moment i is due 20 ms (the start beep) + i*250 ms + 1 ms after the start
-# beep.  Drivers that write to a file pace themselves by sleeping and run a
-# little fast or slow against the wall clock, so the capture's time scale is
-# fitted (a straight line through due time and sound time); what is left is
-# the jitter of each beep around its due moment.
-awk 'NR == 2 { s = $1 } NR > 2 { i = NR - 2; print 20 + i * 250 + 1, ($1 - s) * 1000 }' "$dir/onsets" >"$dir/pairs"
-n=$(wc -l <"$dir/pairs")
-awk '{ x[NR] = $1; y[NR] = $2; sx += $1; sy += $2; sxx += $1 * $1; sxy += $1 * $2 }
-     END {
-         b = (NR * sxy - sx * sy) / (NR * sxx - sx * sx); a = (sy - b * sx) / NR
-         for (i = 1; i <= NR; i++) { r = y[i] - (a + b * x[i]); print (r < 0 ? -r : r) > "/dev/stderr" }
-         printf "%-52s %9.2f %%\n", "capture clock against the wall clock", (b - 1) * 100
-         printf "%-52s %9.1f ms\n", "fitted offset of each beep from its due moment", a
-     }' "$dir/pairs" 2> >(sort -n >"$dir/jitter")
-sleep 0.2
-p50=$(awk -v n="$n" 'NR == int(n * 0.5 + 0.5) { print }' "$dir/jitter")
-p99=$(awk -v n="$n" 'NR == int(n * 0.99 + 0.5) { print }' "$dir/jitter")
-max=$(tail -1 "$dir/jitter")
-printf '%-52s %12s\n' "beeps found in the audio (of 40)" "$n"
-printf '%-52s %9.1f ms\n' "jitter of a beep around its due moment, p50" "$p50"
-printf '%-52s %9.1f ms\n' "jitter of a beep around its due moment, p99" "$p99"
-printf '%-52s %9.1f ms\n' "jitter of a beep around its due moment, max" "$max"
 echo
-echo "Every sound is placed one device buffer after the moment it is handed"
-echo "over (1024 frames, 21.3 ms at 48 kHz): that is the due-to-audible latency"
-echo "on a sound card; the jitter above is what varies from beep to beep."
+echo "== Summary"
+awk 'function trim(x) { sub(/ +$/, "", x); return x }
+     FNR == NR && /^  / { key = trim(substr($0, 3, 58)); order[++n] = key; q[key] = substr($0, 62); next }
+     /^  / { l[trim(substr($0, 3, 58))] = substr($0, 62) }
+     END {
+         printf "| %-58s | %-25s | %-25s |\n", "figure", "quiet", "loaded"
+         printf "|%s|%s|%s|\n", "------------------------------------------------------------", \
+             "---------------------------", "---------------------------"
+         for (i = 1; i <= n; i++) printf "| %-58s | %-25s | %-25s |\n", order[i], q[order[i]], l[order[i]]
+     }' "$TMP/quiet.txt" "$TMP/loaded.txt"

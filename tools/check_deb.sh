@@ -36,7 +36,7 @@ echo "$deb"
 echo "== control"
 dpkg-deb --info "$deb"
 depends=$(dpkg-deb --field "$deb" Depends)
-for p in libqt6widgets6 libqt6dbus6 libsdl2-2.0-0 libfluidsynth3 timgm6mb-soundfont \
+for p in libqt6widgets6 libqt6dbus6 libpulse0 libfluidsynth3 timgm6mb-soundfont \
          libx11-6 libxi6 qt6-qpa-plugins; do
   if grep -qE "(^|, )$p( |,|$)" <<<"$depends"; then ok "Depends names $p"; else bad "Depends lacks $p"; fi
 done
@@ -104,7 +104,7 @@ set -e
 if [ $rc -eq 1 ] && grep -q 'not running' <<<"$out"; then ok "ctl with no timer: $out"; else bad "ctl with no timer (exit $rc): $out"; fi
 
 env -u XDG_DATA_HOME -u DISPLAY -u WAYLAND_DISPLAY HOME="$tmp/home" DBUS_SESSION_BUS_ADDRESS="$bus" \
-  QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
+  QT_QPA_PLATFORM=offscreen PULSE_SERVER=unix:/nonexistent/sorvane-no-sound-server \
   "$(sed -n 's/^Exec=//p' /usr/share/applications/org.sorvane.Timer.desktop)" >"$tmp/timer.log" 2>&1 &
 timer_pid=$!
 rc=1

@@ -7,7 +7,8 @@ PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev fonts-dejavu-core
   libx11-dev libxi-dev
-  libsdl2-dev libfluidsynth-dev timgm6mb-soundfont
+  libpulse-dev libfluidsynth-dev timgm6mb-soundfont
+  pulseaudio pulseaudio-utils
   libgtest-dev
   xvfb xauth xdotool
   libevdev-dev dbus-daemon

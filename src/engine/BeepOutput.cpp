@@ -1,19 +1,69 @@
 #include "engine/BeepOutput.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace sorvane {
 
 void BeepOutput::playBeep(bool midi) {
+    const Placed placed = std::exchange(m_placed, Placed::None);
+    const bool arriving = std::exchange(m_arriving, false);
+    // The placed beep is kept only when the runner asks for it and it went
+    // to the device that sounds now.  Any other beep takes it back: that beep
+    // comes from a handler that ran while the runner waited (Stop, Restart,
+    // a key box, Apply, Exit...), and the runner plays its own beep when it
+    // asks for it, if the run goes on.
+    const Placed now = midi ? Placed::Midi : Placed::Port;
+    if (placed != Placed::None && (!arriving || placed != now))
+        placed == Placed::Midi ? m_midi.withdraw() : m_port.withdraw();
+    const bool keep = arriving && placed == now;
     if (midi) {
-        m_midi.play();
+        keep ? m_midi.playPlaced() : m_midi.play();
         return;
     }
+    const int32_t writes = writeSpeakerBeep();
+    if (writes < 0)
+        return;
+    if (keep && writes == 0)
+        m_port.withdraw(); // the placed beep became silent
+    keep&& writes > 0 ? m_port.endOfPlacedBeep() : m_port.endOfBeep();
+}
+
+void BeepOutput::placeBeep(bool midi, uint32_t dueTick) {
+    withdraw();
+    if (midi) {
+        if (!m_midi.placesAhead())
+            return;
+        m_midi.playAt(dueTick);
+        m_placed = Placed::Midi;
+        return;
+    }
+    if (!m_port.placesAhead())
+        return;
+    if (writeSpeakerBeep() <= 0)
+        return; // silent: nothing to place
+    m_port.endOfBeepAt(dueTick);
+    m_placed = Placed::Port;
+}
+
+void BeepOutput::arrive() {
+    m_arriving = true;
+}
+
+void BeepOutput::withdraw() {
+    const Placed placed = std::exchange(m_placed, Placed::None);
+    if (placed == Placed::Port)
+        m_port.withdraw();
+    else if (placed == Placed::Midi)
+        m_midi.withdraw();
+}
+
+int32_t BeepOutput::writeSpeakerBeep() {
     // The counters are wider than the 16-bit values so that a bound of
     // 32767 still ends the loop.  Pitch is read again for each half-wave.
     int32_t periods = beepDuration;
     if (periods <= 0)
-        return;
+        return -1;
     // A beep is cut to the whole periods that fit in the longest beep, so
     // that a pitch and duration near the 16-bit limits (hours of tone) cannot
     // hold the window for more than a few seconds.
@@ -27,10 +77,11 @@ void BeepOutput::playBeep(bool midi) {
         for (int32_t i = 1; i <= low; ++i)
             m_port.out(kSpeakerPort, 0);
     }
-    m_port.endOfBeep();
+    return std::max(beepPitch, int16_t{0}) * 2 * periods;
 }
 
 void BeepOutput::drain() {
+    withdraw();
     m_port.drain();
     m_midi.drain();
 }

@@ -21,6 +21,20 @@ public:
     virtual void endOfBeep() {}
     // Returns once everything already handed over has been played.
     virtual void drain() {}
+
+    // Placing a beep ahead of its moment.  A port that can place returns
+    // true from placesAhead(); the others sound every beep when it ends.
+    virtual bool placesAhead() const { return false; }
+    // The writes since the last end of a beep are the beep due when the tick
+    // counter reaches dueTick: placed to sound then, returns at once.
+    virtual void endOfBeepAt(uint32_t /*dueTick*/) {}
+    // The writes since the last end of a beep are the beep placed with
+    // endOfBeepAt, asked for now: if that beep is still placed and sounds
+    // the same, returns when it has been heard; otherwise takes it back and
+    // sounds these writes now, like endOfBeep.
+    virtual void endOfPlacedBeep() { endOfBeep(); }
+    // Takes back a placed beep, as far as it has not been heard yet.
+    virtual void withdraw() {}
 };
 
 class MidiPlayer {
@@ -31,6 +45,14 @@ public:
     // Sounds the file once and returns at once.
     virtual void play() = 0;
     virtual void drain() {}
+
+    // Placing a play ahead of its moment, as for PortOutput.
+    virtual bool placesAhead() const { return false; }
+    virtual void playAt(uint32_t /*dueTick*/) {}
+    // The play placed with playAt, asked for now: kept if it is still placed
+    // and sounds the same, otherwise taken back and played now.
+    virtual void playPlaced() { play(); }
+    virtual void withdraw() {}
 };
 
 // Port that goes nowhere: beeps are silent and take no time.
@@ -63,14 +85,32 @@ public:
     // longer than kMaxBeepWrites is cut to the whole periods that fit.
     void playBeep(bool midi);
 
-    // Waits until every sound already started has been heard.
+    // Waits until every sound already started has been heard; a beep placed
+    // ahead and not yet heard is taken back first.
     void drain();
+
+    // The beeps of a running cycle, known ahead: the next one is placed to
+    // sound exactly when it falls due (when the tick counter reaches
+    // dueTick), with the parameters of this moment.
+    void placeBeep(bool midi, uint32_t dueTick);
+    // The next playBeep is the placed beep, asked for: it keeps the placed
+    // sound when nothing changed since, otherwise sounds at once.
+    void arrive();
+    // Takes back the placed beep.
+    void withdraw();
 
     MidiPlayer& midiPlayer() { return m_midi; }
 
 private:
+    // Writes the speaker beep to the port and gives the number of writes;
+    // -1 when the beep has no periods at all (nothing to end).
+    int32_t writeSpeakerBeep();
+
     PortOutput& m_port;
     MidiPlayer& m_midi;
+    enum class Placed { None, Port, Midi };
+    Placed m_placed = Placed::None;
+    bool m_arriving = false;
 };
 
 } // namespace sorvane

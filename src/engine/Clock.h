@@ -16,6 +16,9 @@ public:
 class MonotonicTickClock final : public TickClock {
 public:
     uint32_t ticks() override;
+    // The instant at which the counter reaches `tick` (the one nearest to
+    // now), in nanoseconds of CLOCK_MONOTONIC.
+    static int64_t nanosecondsAt(uint32_t tick);
 };
 
 // Hands control to the program's event loop: every pending event is handled

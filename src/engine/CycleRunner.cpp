@@ -13,15 +13,19 @@ int32_t momentToMs(float moment, int32_t unitMs) {
 }
 
 CycleRunner::CycleRunner(TimerState& state, TickClock& clock, EventPump& pump, std::function<void()> beep,
-                         std::array<HotkeyReceiver*, 3> receivers)
-    : m_state(state), m_clock(clock), m_pump(pump), m_beep(std::move(beep)), m_receivers(receivers) {}
+                         std::array<HotkeyReceiver*, 3> receivers, BeepSchedule* schedule)
+    : m_state(state), m_clock(clock), m_pump(pump), m_beep(std::move(beep)), m_receivers(receivers),
+      m_schedule(schedule) {}
 
 void CycleRunner::run(int32_t unitMs) {
     for (;;) {
         m_state.stopFlag = kFalse;
         m_state.restartFlag = kFalse;
         m_state.exitFlag = kFalse;
-        switch (playRepetitions(unitMs)) {
+        const Outcome outcome = playRepetitions(unitMs);
+        if (outcome != Outcome::Completed && m_schedule)
+            m_schedule->withdraw();
+        switch (outcome) {
         case Outcome::Restart:
             continue;
         case Outcome::Exit:
@@ -45,23 +49,37 @@ CycleRunner::Outcome CycleRunner::playRepetitions(int32_t unitMs) {
         m_pump.yield(0);
         std::size_t index = 0;
         int32_t target = momentToMs(m_state.beepTimes[0], unitMs);
+        // The beep of a moment is due at the first tick past it.
+        const auto expect = [&] {
+            if (target > 0 && m_schedule)
+                m_schedule->expect(startTick + static_cast<uint32_t>(target) + 1);
+        };
+        expect();
         while (target > 0) {
             // Unsigned difference: right across the counter's sign change and
             // its wrap to 0.
             const uint32_t elapsed = m_clock.ticks() - startTick;
             uint32_t wait = 0;
             if (elapsed > static_cast<uint32_t>(target)) {
+                if (m_schedule)
+                    m_schedule->arrive();
                 m_beep();
                 ++index;
                 // A table always holds its 0 within the last slot; the bound
                 // only guards a table that a writer left without it.
                 target = index < m_state.beepTimes.size() ? momentToMs(m_state.beepTimes[index], unitMs) : 0;
+                expect();
                 const uint32_t now = m_clock.ticks() - startTick;
                 if (target > 0 && now <= static_cast<uint32_t>(target))
                     wait = std::min(static_cast<uint32_t>(target) - now + 1, kMaxWaitMs);
             } else {
                 wait = std::min(static_cast<uint32_t>(target) - elapsed + 1, kMaxWaitMs);
             }
+            // A request made in an earlier yield (the one that opens the
+            // repetition, or a handler that ran inside the beep) is acted on
+            // at once: the runner never sleeps while a flag is set.
+            if (m_state.restartFlag || m_state.stopFlag || m_state.exitFlag)
+                wait = 0;
             // Sleeps in the event loop until an event arrives or the next
             // moment is due; pending events are always handled first.
             m_pump.yield(wait);

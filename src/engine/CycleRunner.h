@@ -15,11 +15,25 @@ namespace sorvane {
 // halves to even).  Values too large for 32 bits become the largest.
 int32_t momentToMs(float moment, int32_t unitMs);
 
+// Told by the runner ahead of time when its next beep falls due, so that a
+// sound output can place the beep at that moment instead of at the poll that
+// asks for it.
+class BeepSchedule {
+public:
+    virtual ~BeepSchedule() = default;
+    // The next beep of the run falls due when the tick counter reaches dueTick.
+    virtual void expect(uint32_t dueTick) = 0;
+    // The beep about to be asked for is the one expected.
+    virtual void arrive() = 0;
+    // The expected beep will not be asked for (restart, stop, exit).
+    virtual void withdraw() = 0;
+};
+
 class CycleRunner {
 public:
-    // receivers: Start, Restart, Stop.
+    // receivers: Start, Restart, Stop.  schedule may be null.
     CycleRunner(TimerState& state, TickClock& clock, EventPump& pump, std::function<void()> beep,
-                std::array<HotkeyReceiver*, 3> receivers);
+                std::array<HotkeyReceiver*, 3> receivers, BeepSchedule* schedule = nullptr);
 
     // Runs until the last repetition is complete, a stop request ends it, or
     // an exit request leaves it at once.  unitMs is 1000 (seconds) or 60000
@@ -36,6 +50,7 @@ private:
     EventPump& m_pump;
     std::function<void()> m_beep;
     std::array<HotkeyReceiver*, 3> m_receivers;
+    BeepSchedule* m_schedule;
 };
 
 } // namespace sorvane

@@ -1,11 +1,16 @@
 #include "engine/FluidSynthMidiPlayer.h"
 
+#include "engine/Clock.h"
+
 #include <fluidsynth.h>
+#include <malloc.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <utility>
 
 namespace sorvane {
@@ -24,6 +29,15 @@ constexpr float kSilentLevel = 1.0f / 32768.0f;
 constexpr int kFallbackPitch = 100;
 constexpr int kFallbackDuration = 25;
 
+// Name, size and modification time of a file; empty when it is missing.
+std::string fileStamp(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return {};
+    return path + '\n' + std::to_string(info.st_size) + '\n' + std::to_string(info.st_mtim.tv_sec) + '.' +
+           std::to_string(info.st_mtim.tv_nsec);
+}
+
 bool readFile(const std::string& path, std::vector<char>& bytes) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -34,7 +48,10 @@ bool readFile(const std::string& path, std::vector<char>& bytes) {
 
 } // namespace
 
-struct FluidSynthMidiPlayer::Synth {
+namespace {
+
+// The synthesizer with its sound font, alive only while a file is rendered.
+struct Synth {
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
     bool fontLoaded = false;
@@ -47,9 +64,11 @@ struct FluidSynthMidiPlayer::Synth {
     }
 };
 
-FluidSynthMidiPlayer::FluidSynthMidiPlayer(std::shared_ptr<SdlMixer> mixer, Notify notify,
+} // namespace
+
+FluidSynthMidiPlayer::FluidSynthMidiPlayer(std::shared_ptr<PulseOutput> output, Notify notify,
                                            std::string soundFont)
-    : m_mixer(std::move(mixer)), m_notify(std::move(notify)), m_soundFont(std::move(soundFont)),
+    : m_output(std::move(output)), m_notify(std::move(notify)), m_soundFont(std::move(soundFont)),
       m_fallback(
           std::make_shared<const std::vector<int16_t>>(squareWave(kFallbackPitch, kFallbackDuration))) {
     // FluidSynth chats about what it loads; only its warnings and errors
@@ -62,16 +81,12 @@ FluidSynthMidiPlayer::~FluidSynthMidiPlayer() = default;
 
 void FluidSynthMidiPlayer::setFileName(const std::string& path) {
     m_fileName = path;
-    render();
-}
-
-double FluidSynthMidiPlayer::renderedSeconds() const {
-    return m_pcm ? static_cast<double>(m_pcm->size()) / kSampleRate : 0.0;
 }
 
 void FluidSynthMidiPlayer::render() {
     m_pcm.reset();
     m_problem.clear();
+    m_renderedStamp = fileStamp(m_fileName);
 
     std::vector<char> bytes;
     if (!readFile(m_fileName, bytes)) {
@@ -83,22 +98,20 @@ void FluidSynthMidiPlayer::render() {
         return;
     }
 
-    // The synthesizer and its sound font are loaded once, at the first file.
-    if (!m_synth) {
-        m_synth = std::make_unique<Synth>();
-        m_synth->settings = new_fluid_settings();
-        if (m_synth->settings != nullptr) {
-            fluid_settings_setnum(m_synth->settings, "synth.sample-rate", kSampleRate);
-            m_synth->synth = new_fluid_synth(m_synth->settings);
-        }
-        if (m_synth->synth != nullptr)
-            m_synth->fontLoaded = fluid_synth_sfload(m_synth->synth, m_soundFont.c_str(), 1) != FLUID_FAILED;
+    // The synthesizer and its sound font live only while the file is rendered.
+    Synth loaded;
+    loaded.settings = new_fluid_settings();
+    if (loaded.settings != nullptr) {
+        fluid_settings_setnum(loaded.settings, "synth.sample-rate", kSampleRate);
+        loaded.synth = new_fluid_synth(loaded.settings);
     }
-    if (!m_synth->fontLoaded) {
+    if (loaded.synth != nullptr)
+        loaded.fontLoaded = fluid_synth_sfload(loaded.synth, m_soundFont.c_str(), 1) != FLUID_FAILED;
+    if (!loaded.fontLoaded) {
         m_problem = "the sound font " + m_soundFont + " cannot be loaded";
         return;
     }
-    fluid_synth_t* synth = m_synth->synth;
+    fluid_synth_t* synth = loaded.synth;
     fluid_synth_system_reset(synth);
 
     fluid_player_t* player = new_fluid_player(synth);
@@ -169,20 +182,42 @@ void FluidSynthMidiPlayer::render() {
     m_pcm = std::move(pcm);
 }
 
-void FluidSynthMidiPlayer::play() {
-    if (m_pcm) {
-        m_mixer->startVoice(m_pcm);
-        return;
+Samples FluidSynthMidiPlayer::sound() {
+    // Rendered again only when another file is named or the file changed.
+    const std::string stamp = fileStamp(m_fileName);
+    if (stamp.empty() || stamp != m_renderedStamp) {
+        render();
+        // The synthesizer and its sound font are gone; the memory they held
+        // goes back to the system instead of staying with the process.
+        malloc_trim(0);
     }
+    if (m_pcm)
+        return m_pcm;
     if (m_told.insert(m_fileName).second) {
         m_notify("The MIDI beep file \"" + m_fileName + "\" cannot be played (" + m_problem +
                  "). A tone beep sounds instead.");
     }
-    m_mixer->startVoice(m_fallback);
+    return m_fallback;
+}
+
+void FluidSynthMidiPlayer::play() {
+    m_output->play(sound(), false);
+}
+
+void FluidSynthMidiPlayer::playAt(uint32_t dueTick) {
+    m_output->place(sound(), MonotonicTickClock::nanosecondsAt(dueTick));
+}
+
+void FluidSynthMidiPlayer::playPlaced() {
+    m_output->playPlaced(sound(), false);
+}
+
+void FluidSynthMidiPlayer::withdraw() {
+    m_output->withdraw();
 }
 
 void FluidSynthMidiPlayer::drain() {
-    m_mixer->waitVoices();
+    m_output->drain();
 }
 
 } // namespace sorvane

@@ -1,10 +1,12 @@
 #pragma once
-// MIDI beeps: the beep file is rendered once, when it is named, into PCM by
-// FluidSynth with a General MIDI sound font; each play hands that PCM to
+// MIDI beeps: the beep file is rendered into PCM by FluidSynth with a General
+// MIDI sound font the first time a MIDI beep is asked for (and again when
+// the file changes); the sound font is let go as soon as the PCM is made, so
+// a timer that beeps with tones never holds it.  Each play hands the PCM to
 // the sound output and returns at once.
 #include "engine/BeepOutput.h"
 #include "engine/Platform.h"
-#include "engine/SdlSound.h"
+#include "engine/PulseSound.h"
 
 #include <cstdint>
 #include <memory>
@@ -16,7 +18,7 @@ namespace sorvane {
 
 class FluidSynthMidiPlayer final : public MidiPlayer {
 public:
-    FluidSynthMidiPlayer(std::shared_ptr<SdlMixer> mixer, Notify notify, std::string soundFont);
+    FluidSynthMidiPlayer(std::shared_ptr<PulseOutput> output, Notify notify, std::string soundFont);
     ~FluidSynthMidiPlayer() override;
     FluidSynthMidiPlayer(const FluidSynthMidiPlayer&) = delete;
     FluidSynthMidiPlayer& operator=(const FluidSynthMidiPlayer&) = delete;
@@ -27,22 +29,22 @@ public:
     // instead; the user hears about it once per file name.
     void play() override;
     void drain() override;
-
-    // The seconds of sound rendered from the current file (0 when it could
-    // not be played).
-    double renderedSeconds() const;
+    bool placesAhead() const override { return true; }
+    void playAt(uint32_t dueTick) override;
+    void playPlaced() override;
+    void withdraw() override;
 
 private:
-    struct Synth;
-
+    // The sound of one play: the rendered file, or the stand-in tone.
+    Samples sound();
     // Renders m_fileName; on failure leaves m_pcm empty and says why.
     void render();
 
-    std::shared_ptr<SdlMixer> m_mixer;
+    std::shared_ptr<PulseOutput> m_output;
     Notify m_notify;
     std::string m_soundFont;
-    std::unique_ptr<Synth> m_synth;
     std::string m_fileName;
+    std::string m_renderedStamp; // file name, size and time of the rendered file
     std::shared_ptr<const std::vector<int16_t>> m_pcm;
     std::string m_problem = "no file has been named";
     std::shared_ptr<const std::vector<int16_t>> m_fallback;

@@ -1,4 +1,4 @@
-// Sound for builds without SDL2 and FluidSynth: beeps are silent.
+// Sound for builds without libpulse and FluidSynth: beeps are silent.
 #include "engine/Platform.h"
 
 namespace sorvane {

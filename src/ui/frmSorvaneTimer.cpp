@@ -567,8 +567,17 @@ void frmSorvaneTimer::HotKeyCoReceiver3_HotKeyDown() {
 
 void frmSorvaneTimer::RunCycle() {
     const int32_t unitMs = OptCycleUnitsSec->isChecked() ? 1000 : 60000;
+    // The runner says ahead of time when its next beep falls due, so that
+    // the beep is placed to sound exactly then, with the settings of now.
+    struct Ahead final : BeepSchedule {
+        explicit Ahead(frmSorvaneTimer& window) : w(window) {}
+        void expect(uint32_t dueTick) override { w.beep.placeBeep(w.Check2->value() == 1, dueTick); }
+        void arrive() override { w.beep.arrive(); }
+        void withdraw() override { w.beep.withdraw(); }
+        frmSorvaneTimer& w;
+    } ahead(*this);
     CycleRunner runner(state, m_services.clock, m_services.pump, [this] { PlayBeep(); },
-                       {&HotKeyCoReceiver1, &HotKeyCoReceiver2, &HotKeyCoReceiver3});
+                       {&HotKeyCoReceiver1, &HotKeyCoReceiver2, &HotKeyCoReceiver3}, &ahead);
     runner.run(unitMs);
 }
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# End to end: the real program under Xvfb with its audio captured to a file.
+# End to end: the real program under Xvfb, playing into a PulseAudio server of
+# the test's own (a null sink whose monitor is recorded to a file).
 # Global hotkeys are pressed from another X client with xdotool; the beeps
 # are found in the captured audio and checked against the schedule; a letter
 # typed while the timer watches that key must still reach the other client.
@@ -13,8 +14,11 @@ TMP=$(mktemp -d)
 XPID=""
 TPID=""
 KPID=""
+SPID=""
+HPID=""
+RPID=""
 cleanup() {
-    for p in "$TPID" "$KPID" "$XPID"; do
+    for p in "$TPID" "$KPID" "$RPID" "$HPID" "$SPID" "$XPID"; do
         [ -n "$p" ] && kill "$p" 2>/dev/null || true
     done
     wait 2>/dev/null || true
@@ -63,6 +67,27 @@ export DISPLAY=":$D"
 unset WAYLAND_DISPLAY
 export XDG_SESSION_TYPE=x11
 
+# The sound server: its own runtime folder, a null sink at 48 kHz.  A silent
+# stream holds the sink at 5 ms of latency, so the recording of its monitor
+# follows what the sink plays closely and without breaks.
+export HOME="$TMP/home" XDG_RUNTIME_DIR="$TMP/run" XDG_CONFIG_HOME="$TMP/home/.config"
+mkdir -p "$HOME/.config/pulse" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+printf '%s\n' 'load-module module-null-sink sink_name=e2e rate=48000' 'set-default-sink e2e' \
+    'load-module module-native-protocol-unix' >"$TMP/server.pa"
+pulseaudio -n -F "$TMP/server.pa" --daemonize=no --use-pid-file=no --exit-idle-time=-1 \
+    --log-target=file:"$TMP/server.log" &
+SPID=$!
+export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+pactl info >/dev/null 2>&1 || fail "the sound server did not start"
+pacat -p --raw --format=s16le --rate=48000 --channels=1 --latency-msec=5 </dev/zero &
+HPID=$!
+parec -d e2e.monitor --raw --format=s16le --rate=48000 --channels=1 --latency-msec=10 >"$TMP/out.raw" &
+RPID=$!
+# A null sink that just woke plays 2 s of silence before anything else.
+sleep 2.5
+
 # Custom cycle of 0.5 s and 1 s, two repetitions, short 20 ms beeps
 # (pitch 12, duration 40: 960 samples at 48 kHz).
 cd "$TMP"
@@ -73,7 +98,7 @@ printf '%s\r\n' '118,"Start_Key_Code"' '65,"Restart_Key_Code"' '119,"Stop_Key_Co
     '5,"Final_Countdown_Time"' '1,"Final_Countdown_Beeps_Per_Second"' '.5' '1' > e2e.ini
 cp e2e.ini e2e.ini.orig
 
-SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$TMP/out.raw" "$BIN" e2e >"$TMP/log" 2>&1 &
+"$BIN" e2e >"$TMP/log" 2>&1 &
 TPID=$!
 # Ready: the window is on the screen and the ready beep has sounded (the
 # settings are loaded and the hotkeys assigned).
@@ -112,6 +137,8 @@ past_last_beep 1 "a second of capture after the stop"
 
 kill -0 "$TPID" 2>/dev/null || fail "the timer died"
 kill "$TPID"; wait "$TPID" 2>/dev/null || true; TPID=""
+sleep 0.3
+kill "$RPID"; wait "$RPID" 2>/dev/null || true; RPID=""
 
 typed_is aa || fail "typed text was '$(cat "$TMP/typed" 2>/dev/null)', expected 'aa'"
 cmp -s e2e.ini e2e.ini.orig || fail "the settings file changed"

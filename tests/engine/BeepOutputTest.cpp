@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -187,6 +188,135 @@ TEST_F(BeepOutputTest, HugeBeepIsCutToWholePeriods) {
 
 TEST_F(BeepOutputTest, MidiPlayerIsTheOneGiven) {
     EXPECT_EQ(&beep.midiPlayer(), &midi);
+}
+
+// --- beeps placed ahead ------------------------------------------------------------------
+
+// Devices that place ahead and log what they are asked: port P (placed at a
+// tick), E (end of beep, now), K (end of the placed beep), W (withdraw), D
+// (drain); MIDI p, m, k, w, d likewise.  A port beep logs its write count.
+class PlacingPort final : public PortOutput {
+public:
+    explicit PlacingPort(std::string& log) : m_log(log) {}
+    void out(uint16_t, uint8_t) override { ++m_writes; }
+    void endOfBeep() override { note('E'); }
+    bool placesAhead() const override { return true; }
+    void endOfBeepAt(uint32_t dueTick) override {
+        note('P');
+        m_log += "@" + std::to_string(dueTick);
+    }
+    void endOfPlacedBeep() override { note('K'); }
+    void withdraw() override { m_log += 'W'; }
+    void drain() override { m_log += 'D'; }
+
+private:
+    void note(char c) {
+        m_log += c;
+        m_log += std::to_string(m_writes);
+        m_writes = 0;
+    }
+    std::string& m_log;
+    int m_writes = 0;
+};
+
+class PlacingMidi final : public MidiPlayer {
+public:
+    explicit PlacingMidi(std::string& log) : m_log(log) {}
+    void setFileName(const std::string&) override {}
+    std::string fileName() const override { return {}; }
+    void play() override { m_log += 'm'; }
+    bool placesAhead() const override { return true; }
+    void playAt(uint32_t dueTick) override { m_log += "p@" + std::to_string(dueTick); }
+    void playPlaced() override { m_log += 'k'; }
+    void withdraw() override { m_log += 'w'; }
+    void drain() override { m_log += 'd'; }
+
+private:
+    std::string& m_log;
+};
+
+struct PlaceCase {
+    const char* name;
+    const char* steps; // t/m: place a tone/MIDI beep at tick 7; a: arrive; T/M: play tone/MIDI;
+                       // x: withdraw; 0: pitch 0 (silent tone); d: drain
+    const char* log;
+};
+
+void PrintTo(const PlaceCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class PlaceAheadTest : public ::testing::TestWithParam<PlaceCase> {};
+
+TEST_P(PlaceAheadTest, KeepsThePlacedBeepOnlyWhenItIsAskedFor) {
+    std::string log;
+    PlacingPort port(log);
+    PlacingMidi midi(log);
+    BeepOutput beep(port, midi);
+    beep.beepPitch = 2;
+    beep.beepDuration = 3; // 12 writes
+    for (const char* c = GetParam().steps; *c != 0; ++c) {
+        switch (*c) {
+        case 't':
+            beep.placeBeep(false, 7);
+            break;
+        case 'm':
+            beep.placeBeep(true, 7);
+            break;
+        case 'a':
+            beep.arrive();
+            break;
+        case 'T':
+            beep.playBeep(false);
+            break;
+        case 'M':
+            beep.playBeep(true);
+            break;
+        case 'x':
+            beep.withdraw();
+            break;
+        case '0':
+            beep.beepPitch = 0;
+            break;
+        case 'd':
+            beep.drain();
+            break;
+        default:
+            FAIL() << "unknown step " << *c;
+        }
+    }
+    EXPECT_EQ(log, GetParam().log);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PlaceAheadTest,
+    ::testing::Values(
+        // the runner's own beep keeps the placed one, written again to compare
+        PlaceCase{"ToneAskedFor", "taT", "P12@7K12"}, PlaceCase{"MidiAskedFor", "maM", "p@7k"},
+        // any other beep (Stop, Restart, a key box...) takes it back first
+        PlaceCase{"OtherBeepTakesItBack", "tT", "P12@7WE12"},
+        PlaceCase{"OtherMidiBeepTakesItBack", "mM", "p@7wm"},
+        // the choice changed since it was placed: taken back, the new device sounds
+        PlaceCase{"ToneThenMidiChosen", "taM", "P12@7Wm"}, PlaceCase{"MidiThenToneChosen", "maT", "p@7wE12"},
+        PlaceCase{"Withdrawn", "tx", "P12@7W"},
+        PlaceCase{"WithdrawnThenAskedForSoundsNow", "txaT", "P12@7WE12"},
+        PlaceCase{"PlacingAgainReplaces", "tt", "P12@7WP12@7"},
+        // a silent tone is not placed; asked for, it ends without writes
+        PlaceCase{"SilentToneIsNotPlaced", "0taT", "E0"},
+        PlaceCase{"PitchSetToZeroBeforeItIsAskedFor", "t0aT", "P12@7WE0"},
+        // the exit beep's drain takes back a beep still placed
+        PlaceCase{"DrainTakesItBack", "td", "P12@7WDd"}),
+    [](const ::testing::TestParamInfo<PlaceCase>& info) { return std::string(info.param.name); });
+
+TEST_F(BeepOutputTest, PortThatCannotPlaceSoundsTheBeepWhenAskedFor) {
+    beep.beepPitch = 2;
+    beep.beepDuration = 3;
+    beep.placeBeep(false, 7);
+    EXPECT_EQ(port.writes, 0u);
+    beep.arrive();
+    beep.playBeep(false);
+    EXPECT_EQ(port.writes, 12u);
+    EXPECT_EQ(port.beepEnds, 1);
 }
 
 } // namespace

@@ -320,8 +320,13 @@ TEST_F(CycleRunnerTest, DescendingMomentsSoundOnePerPoll) {
 }
 
 // The runner hands the event loop a wait that never reaches past the moment
-// that falls due next, and no wait at all when a moment is already due.
-TEST_F(CycleRunnerTest, WaitsNeverPassTheNextMoment) {
+// that falls due next, and no wait at all when a moment is already due;
+// whether the loop sleeps the whole wait or returns early (events keep
+// arriving), every beep comes at the first tick past its moment.
+class WaitTest : public CycleRunnerTest, public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(WaitTest, WaitsNeverPassTheNextMoment) {
+    const uint32_t step = GetParam(); // longest stretch the loop sleeps at a time
     setTable({0.25f, 0.5f, 0.5f, 1.0f, 3.0f});
     const std::vector<int64_t> targets = {250, 500, 500, 1000, 3000};
     state.repeatCount = 1;
@@ -339,8 +344,7 @@ TEST_F(CycleRunnerTest, WaitsNeverPassTheNextMoment) {
             EXPECT_LE(static_cast<int64_t>(maxWait), due - elapsed)
                 << "waits past moment " << next << " from " << elapsed;
     };
-    // An idle event loop sleeps for the whole wait it is given.
-    pump.advance = [](uint32_t maxWait) { return maxWait; };
+    pump.advance = [step](uint32_t maxWait) { return std::min(maxWait, step); };
     pump.limit = 5000;
     run();
     // the repeated moment is due at once: no wait, so the same tick
@@ -349,27 +353,7 @@ TEST_F(CycleRunnerTest, WaitsNeverPassTheNextMoment) {
     EXPECT_LT(pump.yields, 1000u);
 }
 
-TEST_F(CycleRunnerTest, WaitsWithFinerSteps) {
-    // Same bound when the event loop returns early (events keep arriving).
-    setTable({0.1f, 0.2f});
-    const std::vector<int64_t> targets = {100, 200};
-    state.repeatCount = 1;
-    pump.check = [&](uint32_t maxWait) {
-        const std::size_t next = beepTicks.size();
-        if (next >= targets.size())
-            return;
-        const int64_t elapsed = static_cast<int64_t>(clock.now);
-        const int64_t due = targets[next] + 1;
-        if (elapsed >= due)
-            EXPECT_EQ(maxWait, 0u);
-        else
-            EXPECT_LE(static_cast<int64_t>(maxWait), due - elapsed);
-    };
-    pump.advance = [](uint32_t maxWait) { return maxWait < 7 ? maxWait : 7u; };
-    pump.limit = 5000;
-    run();
-    EXPECT_EQ(beepTicks, (std::vector<uint32_t>{101, 201}));
-}
+INSTANTIATE_TEST_SUITE_P(Steps, WaitTest, ::testing::Values(7u, 60000u));
 
 // --- flags -------------------------------------------------------------------------------------
 
@@ -489,6 +473,143 @@ TEST_F(CycleRunnerTest, ExitBeforeTheFirstBeep) {
     EXPECT_TRUE(beepTicks.empty());
     EXPECT_EQ(pump.yields, 2u);
     expectRunningReceivers();
+}
+
+// A request set in any yield, the one that opens a repetition included, is
+// acted on at the next poll: the yield that follows does not sleep, and the
+// flag test after it acts.  A beep placed ahead is taken back when the run
+// restarts, stops or is left.
+struct FlagCase {
+    const char* name;
+    int16_t TimerState::*flag;
+};
+
+void PrintTo(const FlagCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class FlagInAnyYieldTest : public CycleRunnerTest, public ::testing::WithParamInterface<FlagCase> {};
+
+// Records what the runner tells about its next beep, in order.
+class RecordingSchedule final : public BeepSchedule {
+public:
+    explicit RecordingSchedule(FakeClock& clock) : m_clock(clock) {}
+    void expect(uint32_t dueTick) override { events.push_back({'E', dueTick}); }
+    void arrive() override { events.push_back({'A', m_clock.now}); }
+    void withdraw() override { events.push_back({'W', m_clock.now}); }
+    struct Event {
+        char kind;
+        uint32_t tick;
+    };
+    std::vector<Event> events;
+
+private:
+    FakeClock& m_clock;
+};
+
+TEST_P(FlagInAnyYieldTest, ActsAtTheNextPollWithoutSleeping) {
+    const FlagCase& c = GetParam();
+    // A clean run to count its yields: the loop sleeps the whole wait.
+    auto setUp = [&] {
+        setTable({0.01f, 0.05f, 0.2f});
+        state.repeatCount = 2;
+        clock.now = 1000;
+        pump.yields = 0;
+        beepTicks.clear();
+        log.clear();
+        pump.advance = [](uint32_t maxWait) { return std::max(maxWait, 1u); };
+    };
+    setUp();
+    pump.handlers = nullptr;
+    run();
+    const uint64_t cleanYields = pump.yields;
+    ASSERT_GT(cleanYields, 6u);
+
+    for (uint64_t k = 1; k <= cleanYields; ++k) {
+        SCOPED_TRACE("flag set in yield " + std::to_string(k));
+        setUp();
+        RecordingSchedule schedule(clock);
+        CycleRunner withSchedule(
+            state, clock, pump, [this] { beepTicks.push_back(clock.now); },
+            {&startReceiver, &restartReceiver, &stopReceiver}, &schedule);
+        uint64_t setIn = 0;
+        std::size_t pendingWhenSet = 0;
+        pump.handlers = [&] {
+            if (pump.yields == k) {
+                setIn = k;
+                state.*c.flag = kTrue;
+                // expectations made and not yet arrived when the flag is set
+                pendingWhenSet = 0;
+                for (const auto& e : schedule.events)
+                    pendingWhenSet = e.kind == 'E' ? 1 : 0;
+            }
+        };
+        pump.check = [&](uint32_t maxWait) {
+            if (setIn != 0 && pump.yields == setIn + 1 &&
+                (state.restartFlag || state.stopFlag || state.exitFlag)) {
+                EXPECT_EQ(maxWait, 0u) << "slept with the flag set";
+            }
+        };
+        withSchedule.run(1000);
+        pump.check = nullptr;
+        ASSERT_EQ(setIn, k);
+        // Stop and exit end the run at the flag test after this yield, or
+        // after the next one when this yield opened a repetition.
+        if (c.flag != &TimerState::restartFlag) {
+            EXPECT_LE(pump.yields, k + 1);
+        }
+        // Every expectation ends in an arrival or a withdrawal, and a
+        // withdrawal follows at once when one was pending.
+        std::size_t pending = 0;
+        bool sawWithdraw = false;
+        for (const auto& e : schedule.events) {
+            if (e.kind == 'E') {
+                EXPECT_EQ(pending, 0u) << "a second expectation while one is pending";
+                pending = 1;
+            } else if (e.kind == 'A') {
+                EXPECT_EQ(pending, 1u) << "a beep arrived that was not expected";
+                pending = 0;
+            } else {
+                sawWithdraw = true;
+                pending = 0;
+            }
+        }
+        EXPECT_EQ(pending, 0u) << "an expected beep was left placed";
+        if (pendingWhenSet != 0) {
+            EXPECT_TRUE(sawWithdraw);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Flags, FlagInAnyYieldTest,
+                         ::testing::Values(FlagCase{"Restart", &TimerState::restartFlag},
+                                           FlagCase{"Stop", &TimerState::stopFlag},
+                                           FlagCase{"Exit", &TimerState::exitFlag}),
+                         [](const ::testing::TestParamInfo<FlagCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// Each beep is expected at the tick it is asked for: the first tick past
+// its moment, counted from the repetition's own start.
+TEST_F(CycleRunnerTest, ExpectsEachBeepAtTheTickItIsAskedFor) {
+    setTable({0.01f, 0.011f, 0.3f});
+    state.repeatCount = 2;
+    clock.now = 0xFFFFFF00u; // across the wrap of the counter
+    pump.advance = [](uint32_t maxWait) { return std::max(maxWait, 1u); };
+    RecordingSchedule schedule(clock);
+    std::vector<uint32_t> arrivals;
+    CycleRunner withSchedule(
+        state, clock, pump, [&] { arrivals.push_back(clock.now); },
+        {&startReceiver, &restartReceiver, &stopReceiver}, &schedule);
+    withSchedule.run(1000);
+    std::vector<uint32_t> expected;
+    for (const auto& e : schedule.events) {
+        if (e.kind == 'E')
+            expected.push_back(e.tick);
+        EXPECT_NE(e.kind, 'W');
+    }
+    EXPECT_EQ(expected, arrivals);
+    EXPECT_EQ(arrivals.size(), 6u);
 }
 
 // --- tables that end early or are empty -----------------------------------------------

@@ -13,6 +13,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
 #include <sys/resource.h>
 #include <vector>
 
@@ -74,8 +77,57 @@ Result run(const std::vector<float>& moments, int16_t repetitions) {
 
 } // namespace
 
+// The tick counter of this machine that also remembers the full time of
+// its first reading: the start tick of a one-repetition run.
+class FirstReadingClock final : public sorvane::TickClock {
+public:
+    uint32_t ticks() override {
+        timespec ts{};
+        clock_gettime(CLOCK_MONOTONIC, &ts);
+        const int64_t ms = static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+        if (firstMs < 0)
+            firstMs = ms;
+        return static_cast<uint32_t>(ms);
+    }
+    int64_t firstMs = -1;
+};
+
+int64_t monotonicNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+// How late the beep is called after one long wait: a table of one moment
+// of `seconds`, one repetition.  The beep is due the instant the tick
+// counter passes the moment, so lateness is measured from that instant.
+double lateAfterWait(int seconds) {
+    sorvane::TimerState state;
+    state.beepTimes[0] = static_cast<float>(seconds);
+    state.repeatCount = 1;
+    FirstReadingClock ticks;
+    sorvane::ui::QtEventPump pump;
+    sorvane::HotkeyReceiver r1, r2, r3;
+    int64_t beepNs = 0;
+    sorvane::CycleRunner runner(state, ticks, pump, [&] { beepNs = monotonicNs(); }, {&r1, &r2, &r3});
+    runner.run(1000);
+    const int64_t dueNs = (ticks.firstMs + seconds * 1000 + 1) * 1'000'000;
+    return static_cast<double>(beepNs - dueNs) / 1e6;
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+
+    // `sorvane-bench wait S...`: only the lateness of a beep call after a
+    // wait of S seconds, one line each.
+    if (argc > 2 && std::string(argv[1]) == "wait") {
+        for (int i = 2; i < argc; ++i) {
+            const int seconds = std::atoi(argv[i]);
+            std::printf("%d %.3f\n", seconds, lateAfterWait(seconds));
+            std::fflush(stdout);
+        }
+        return 0;
+    }
 
     // 1. A long table of closely spaced moments: 250 moments 20 ms apart.
     std::vector<float> dense;

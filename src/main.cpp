@@ -24,6 +24,9 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("sorvane-timer"));
+    // The desktop entry's name: the window's Wayland app id, which desktops
+    // match with the entry (its icon, its name in shortcut settings).
+    QApplication::setDesktopFileName(QStringLiteral("org.sorvane.Timer"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     // The notifier needs a window to belong to; it is created right after

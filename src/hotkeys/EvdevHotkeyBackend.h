@@ -13,6 +13,7 @@
 #include <vector>
 
 class QFileSystemWatcher;
+class QObject;
 class QSocketNotifier;
 struct input_event;
 
@@ -65,6 +66,7 @@ private:
     std::unique_ptr<QFileSystemWatcher> m_watcher;
     std::vector<std::unique_ptr<Device>> m_devices;
     std::vector<Watch> m_watches;
+    std::unique_ptr<QObject> m_presses; // presses on their way to the receivers
 };
 
 } // namespace sorvane

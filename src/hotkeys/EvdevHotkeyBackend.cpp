@@ -1,7 +1,7 @@
 #include "hotkeys/EvdevHotkeyBackend.h"
 
 #include "hotkeys/HotkeyBackendChooser.h"
-#include "hotkeys/QueuedPresses.h"
+#include "hotkeys/PressQueue.h"
 #include "hotkeys/VirtualKeys.h"
 
 #include <QDir>
@@ -43,8 +43,7 @@ std::vector<uint16_t> placesOf(int32_t vk) {
 } // namespace
 
 EvdevHotkeyBackend::EvdevHotkeyBackend(const QString& inputDir)
-    : m_inputDir(inputDir), m_watcher(std::make_unique<QFileSystemWatcher>()),
-      m_presses(std::make_unique<QObject>()) {
+    : m_inputDir(inputDir), m_watcher(std::make_unique<QFileSystemWatcher>()) {
     if (m_watcher->addPath(m_inputDir)) {
         QFileSystemWatcher* watcher = m_watcher.get();
         QObject::connect(watcher, &QFileSystemWatcher::directoryChanged, watcher, [this, watcher] {
@@ -55,8 +54,7 @@ EvdevHotkeyBackend::EvdevHotkeyBackend(const QString& inputDir)
     scan();
 }
 
-EvdevHotkeyBackend::EvdevHotkeyBackend(const std::vector<int>& eventStreams)
-    : m_presses(std::make_unique<QObject>()) {
+EvdevHotkeyBackend::EvdevHotkeyBackend(const std::vector<int>& eventStreams) {
     for (int fd : eventStreams) {
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
         addDevice(fd, {});
@@ -203,7 +201,7 @@ void EvdevHotkeyBackend::onReadable(Device* device) {
     }
     if (ended)
         removeDevice(device);
-    queuePresses(m_presses.get(), pressed);
+    m_presses.add(pressed);
 }
 
 std::unique_ptr<HotkeyBackend> createEvdevHotkeyBackend(std::string& whyNot) {

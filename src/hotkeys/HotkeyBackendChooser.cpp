@@ -73,6 +73,7 @@ void HotkeyBackendChain::useNext() {
     }
     if (m_notify)
         m_notify(noHotkeysNotice(m_reasons.empty() ? "nothing here can watch keys" : m_reasons));
+    m_exhausted = true;
     use(std::make_unique<NullHotkeyBackend>());
 }
 
@@ -92,7 +93,7 @@ void HotkeyBackendChain::onCurrentChanged() {
         m_logged = name;
         m_log("global hotkeys: " + name);
     }
-    if (m_current->isAvailable()) {
+    if (m_current->isAvailable() || m_exhausted) {
         changed();
         return;
     }

@@ -57,6 +57,7 @@ private:
 
     std::vector<Factory> m_factories;
     size_t m_next = 0;
+    bool m_exhausted = false; // none works: the user has been told
     Notify m_notify;
     Log m_log;
     std::unique_ptr<HotkeyBackend> m_current;

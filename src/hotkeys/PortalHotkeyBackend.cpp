@@ -2,7 +2,7 @@
 
 #include "hotkeys/HotkeyBackendChooser.h"
 #include "hotkeys/KeyNames.h"
-#include "hotkeys/QueuedPresses.h"
+#include "hotkeys/PressQueue.h"
 #include "hotkeys/VirtualKeys.h"
 
 #include <QDBusMessage>
@@ -443,7 +443,7 @@ void PortalHotkeyBackend::onActivated(const QDBusMessage& message) {
         if (triggerForVirtualKey(watch.receiver->keyCode()) == id)
             pressed.push_back(watch.receiver);
     }
-    queuePresses(this, pressed);
+    m_presses.add(pressed);
 }
 
 bool PortalHotkeyBackend::anyKeyBound() const {

@@ -16,6 +16,7 @@
 // of unchanged keys keep whatever the user made of them.
 #include "engine/Platform.h"
 #include "hotkeys/HotkeyReceiver.h"
+#include "hotkeys/PressQueue.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -161,6 +162,7 @@ private:
     QString m_lastReport;
     QSet<QString> m_toldTaken;
     int m_tokenCounter = 0;
+    PressQueue m_presses;
 };
 
 } // namespace sorvane

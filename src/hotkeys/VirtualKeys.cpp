@@ -245,7 +245,8 @@ constexpr KeyRow kRows[] = {
     {166, nullptr, "XF86Back", {XF86XK_Back}, {KEY_BACK}, {{Qt::Key_Back}}},
     {167, nullptr, "XF86Forward", {XF86XK_Forward}, {KEY_FORWARD}, {{Qt::Key_Forward}}},
     {168, nullptr, "XF86Reload", {XF86XK_Reload}, {KEY_REFRESH}, {{Qt::Key_Refresh}}},
-    {169, nullptr, "XF86Stop", {XF86XK_Stop}, {KEY_STOP}, {{Qt::Key_Stop}}},
+    // The usual keymaps give the browser's stop key the Cancel keysym.
+    {169, nullptr, "XF86Stop", {XF86XK_Stop, XK_Cancel}, {KEY_STOP}, {{Qt::Key_Stop}, {Qt::Key_Cancel}}},
     {170, nullptr, "XF86Search", {XF86XK_Search}, {KEY_SEARCH}, {{Qt::Key_Search}}},
     {171, nullptr, "XF86Favorites", {XF86XK_Favorites}, {KEY_BOOKMARKS}, {{Qt::Key_Favorites}}},
     {172, nullptr, "XF86HomePage", {XF86XK_HomePage}, {KEY_HOMEPAGE}, {{Qt::Key_HomePage}}},

@@ -1,7 +1,7 @@
 #include "hotkeys/X11HotkeyBackend.h"
 
 #include "hotkeys/HotkeyBackendChooser.h"
-#include "hotkeys/QueuedPresses.h"
+#include "hotkeys/PressQueue.h"
 #include "hotkeys/VirtualKeys.h"
 
 #include <QMetaObject>
@@ -133,7 +133,7 @@ void X11HotkeyBackend::handleQueuedSoon() {
 }
 
 void X11HotkeyBackend::onReadable() {
-    queuePresses(m_notifier.get(), takeEvents());
+    m_presses.add(takeEvents());
 }
 
 std::vector<HotkeyReceiver*> X11HotkeyBackend::takeEvents() {

@@ -6,6 +6,7 @@
 // any level: the keypad's 7 is Home without NumLock and fires a Home
 // hotkey, Ctrl+Alt+F9 is still F9.
 #include "hotkeys/HotkeyReceiver.h"
+#include "hotkeys/PressQueue.h"
 
 #include <memory>
 #include <set>
@@ -57,6 +58,7 @@ private:
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::vector<Watch> m_watches;
     std::set<int> m_keysDown;
+    PressQueue m_presses;
 };
 
 } // namespace sorvane

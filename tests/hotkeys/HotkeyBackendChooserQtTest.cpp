@@ -125,13 +125,13 @@ private slots:
         }
         QStringList logged;
         QStringList notices;
+        HotkeyReceiver start; // the receivers outlive the chain
+        HotkeyReceiver stop;
         HotkeyBackendChain chain(
             std::move(factories), [&](const std::string& text) { notices << QString::fromStdString(text); },
             [&](const std::string& line) { logged << QString::fromStdString(line); });
         int changes = 0;
         chain.setChangedHook([&] { ++changes; });
-        HotkeyReceiver start;
-        HotkeyReceiver stop;
         chain.attach(start);
         chain.attach(stop);
 

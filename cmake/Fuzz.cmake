@@ -30,6 +30,9 @@ sorvane_fuzz_target(fuzz_settings_text FuzzSettingsText.cpp
 sorvane_fuzz_target(fuzz_beep_list FuzzBeepList.cpp
   ${SORVANE_SRC}/schedule/BeepListText.cpp ${SORVANE_SRC}/engine/NumberText.cpp)
 sorvane_fuzz_target(fuzz_key_names FuzzKeyNames.cpp
-  ${SORVANE_SRC}/hotkeys/KeyNames.cpp)
+  ${SORVANE_SRC}/hotkeys/KeyNames.cpp ${SORVANE_SRC}/hotkeys/VirtualKeys.cpp)
+# The key table reads Qt's key enumeration from its header.
+target_include_directories(fuzz_key_names PRIVATE $<TARGET_PROPERTY:Qt6::Core,INTERFACE_INCLUDE_DIRECTORIES>)
+target_compile_definitions(fuzz_key_names PRIVATE QT_NO_VERSION_TAGGING)
 
 add_custom_target(fuzz_targets DEPENDS ${SORVANE_FUZZ_TARGETS})

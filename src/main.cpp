@@ -102,6 +102,9 @@ int main(int argc, char* argv[]) {
         manager.setRestartCommand(command);
     });
     QApplication::setApplicationName(QStringLiteral("sorvane-timer"));
+    // The desktop entry's name: the window's Wayland app id, which desktops
+    // match with the entry (its icon, its name in shortcut settings).
+    QApplication::setDesktopFileName(QStringLiteral("org.sorvane.Timer"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     // Every window, notices included, carries the program's icon.

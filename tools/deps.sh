@@ -6,12 +6,15 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev fonts-dejavu-core
-  libx11-dev libxi-dev
+  libx11-dev libxi-dev x11proto-dev
   libpulse-dev libfluidsynth-dev timgm6mb-soundfont
   pulseaudio pulseaudio-utils
   libgtest-dev
-  xvfb xauth xdotool
-  libevdev-dev dbus-daemon
+  xvfb xauth xdotool x11-xkb-utils
+  libevdev-dev dbus-daemon dbus-bin
+  # Global hotkeys through a real desktop portal, end to end: KWin nested
+  # in Xvfb, the portal and its KDE backend, the timer on Wayland.
+  kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde qt6-wayland
   clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14
   desktop-file-utils appstream
   locales

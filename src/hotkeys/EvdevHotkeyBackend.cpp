@@ -1,7 +1,8 @@
 #include "hotkeys/EvdevHotkeyBackend.h"
 
-#include "hotkeys/EvdevKeys.h"
 #include "hotkeys/HotkeyBackendChooser.h"
+#include "hotkeys/PressQueue.h"
+#include "hotkeys/VirtualKeys.h"
 
 #include <QDir>
 #include <QFileSystemWatcher>
@@ -25,6 +26,19 @@ constexpr int kKeyPressed = 1; // 0 is a release, 2 an auto-repeat of a held key
 // A keyboard node gets its group and access rights from udev a moment after
 // it appears; a second look after this long finds it readable.
 constexpr int kRescanDelayMs = 1500;
+
+// Input devices report places on the keyboard, whatever the layout: the
+// codes of the places of virtual key vk.
+std::vector<uint16_t> placesOf(int32_t vk) {
+    std::vector<uint16_t> codes;
+    if (const KeyRow* row = keyRow(vk)) {
+        for (uint16_t code : row->evdev) {
+            if (code != 0)
+                codes.push_back(code);
+        }
+    }
+    return codes;
+}
 
 } // namespace
 
@@ -125,12 +139,12 @@ void EvdevHotkeyBackend::removeDevice(Device* device) {
 }
 
 void EvdevHotkeyBackend::attach(HotkeyReceiver& receiver) {
-    m_watches.push_back(Watch{&receiver, evdevKeysForVirtualKey(receiver.keyCode())});
+    m_watches.push_back(Watch{&receiver, placesOf(receiver.keyCode())});
     HotkeyReceiver* target = &receiver;
     receiver.setKeyChangedHook([this, target] {
         for (Watch& watch : m_watches) {
             if (watch.receiver == target)
-                watch.codes = evdevKeysForVirtualKey(target->keyCode());
+                watch.codes = placesOf(target->keyCode());
         }
     });
 }
@@ -187,13 +201,7 @@ void EvdevHotkeyBackend::onReadable(Device* device) {
     }
     if (ended)
         removeDevice(device);
-
-    // A press may run a nested event loop for a long time (the Start key runs
-    // a whole timer cycle inside it), in which this function runs again for
-    // the next keys.  So the presses come last, from a list of our own, and
-    // nothing of this object is touched between or after them.
-    for (HotkeyReceiver* receiver : pressed)
-        receiver->press();
+    m_presses.add(pressed);
 }
 
 std::unique_ptr<HotkeyBackend> createEvdevHotkeyBackend(std::string& whyNot) {

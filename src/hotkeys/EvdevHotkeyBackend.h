@@ -4,6 +4,7 @@
 // devices are only read, never grabbed, so every other program still gets
 // every key.  Keyboards plugged in later are picked up as they appear.
 #include "hotkeys/HotkeyReceiver.h"
+#include "hotkeys/PressQueue.h"
 
 #include <QString>
 
@@ -65,6 +66,7 @@ private:
     std::unique_ptr<QFileSystemWatcher> m_watcher;
     std::vector<std::unique_ptr<Device>> m_devices;
     std::vector<Watch> m_watches;
+    PressQueue m_presses;
 };
 
 } // namespace sorvane

@@ -48,9 +48,25 @@ public:
     virtual ~HotkeyBackend() = default;
     // The receiver must outlive the backend or be attached for its life.
     virtual void attach(HotkeyReceiver& receiver) = 0;
-    // Whether global keys are really watched, and a short name for the user.
+    // Whether global keys are really watched, and what watches them and
+    // which keys, for the user (the About window, the log).
     virtual bool isAvailable() const = 0;
     virtual std::string name() const = 0;
+    // Why no keys are watched, when isAvailable() is false.
+    virtual std::string failure() const { return isAvailable() ? std::string() : name(); }
+
+    // Told when isAvailable() or name() change after the backend was made:
+    // a desktop that answers late, binds other keys or fails.
+    void setChangedHook(std::function<void()> hook) { m_changed = std::move(hook); }
+
+protected:
+    void changed() {
+        if (m_changed)
+            m_changed();
+    }
+
+private:
+    std::function<void()> m_changed;
 };
 
 // Watches nothing: the program works from its window alone.

@@ -2,6 +2,8 @@
 
 #include "hotkeys/HotkeyBackendChooser.h"
 #include "hotkeys/KeyNames.h"
+#include "hotkeys/PressQueue.h"
+#include "hotkeys/VirtualKeys.h"
 
 #include <QDBusMessage>
 #include <QDBusMetaType>
@@ -11,11 +13,17 @@
 #include <QDBusVariant>
 #include <QMetaObject>
 
+#include <algorithm>
+
 namespace sorvane {
 
 const QString PortalHotkeyBackend::kService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString PortalHotkeyBackend::kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString PortalHotkeyBackend::kInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+const QString PortalHotkeyBackend::kRegistryInterface =
+    QStringLiteral("org.freedesktop.host.portal.Registry");
+const QString PortalHotkeyBackend::kSessionToken = QStringLiteral("sorvane_timer");
+const QString PortalHotkeyBackend::kAppId = QStringLiteral("org.sorvane.Timer");
 
 namespace {
 
@@ -27,37 +35,14 @@ const QString kSessionInterface = QStringLiteral("org.freedesktop.portal.Session
 constexpr int kProbeTimeoutMs = 5000;
 
 struct ShortcutRole {
-    const char* id;
     const char* label;
-    const char* description;
+    const char* action;
 };
 
 constexpr ShortcutRole kRoles[] = {
-    {"start", "Start", "Start the timer"},
-    {"restart", "Restart", "Restart the running timer from its first repetition"},
-    {"stop", "Stop", "Stop the running timer"},
-};
-
-struct TriggerName {
-    int32_t vk;
-    const char* name;
-};
-
-// Key names as the keyboard symbol names of xkbcommon spell them.
-constexpr TriggerName kTriggerNames[] = {
-    {8, "BackSpace"},     {9, "Tab"},           {13, "Return"},     {16, "Shift_L"},
-    {17, "Control_L"},    {18, "Alt_L"},        {19, "Pause"},      {20, "Caps_Lock"},
-    {27, "Escape"},       {32, "space"},        {33, "Page_Up"},    {34, "Page_Down"},
-    {35, "End"},          {36, "Home"},         {37, "Left"},       {38, "Up"},
-    {39, "Right"},        {40, "Down"},         {42, "Print"},      {44, "Print"},
-    {45, "Insert"},       {46, "Delete"},       {91, "Super_L"},    {92, "Super_R"},
-    {106, "KP_Multiply"}, {107, "KP_Add"},      {108, "KP_Enter"},  {109, "KP_Subtract"},
-    {110, "KP_Decimal"},  {111, "KP_Divide"},   {144, "Num_Lock"},  {145, "Scroll_Lock"},
-    {160, "Shift_L"},     {161, "Shift_R"},     {162, "Control_L"}, {163, "Control_R"},
-    {164, "Alt_L"},       {165, "Alt_R"},       {186, "semicolon"}, {187, "equal"},
-    {188, "comma"},       {189, "minus"},       {190, "period"},    {191, "slash"},
-    {192, "grave"},       {219, "bracketleft"}, {220, "backslash"}, {221, "bracketright"},
-    {222, "apostrophe"},
+    {"Start", "start"},
+    {"Restart", "restart"},
+    {"Stop", "stop"},
 };
 
 QString senderPart(const QDBusConnection& bus) {
@@ -101,13 +86,14 @@ void registerPortalShortcutTypes() {
     qDBusRegisterMetaType<PortalShortcutList>();
 }
 
-PortalHotkeyBackend::PortalHotkeyBackend(const QDBusConnection& bus, Notify notify)
+PortalHotkeyBackend::PortalHotkeyBackend(const QDBusConnection& bus, Notify notify, const QString& appId)
     : m_bus(bus), m_notify(std::move(notify)) {
     registerPortalShortcutTypes();
     if (!m_bus.isConnected()) {
         fail("there is no session bus");
         return;
     }
+    registerAppId(appId);
     if (portalVersion(m_bus) == 0) {
         fail("the desktop offers no GlobalShortcuts portal");
         return;
@@ -122,6 +108,18 @@ PortalHotkeyBackend::~PortalHotkeyBackend() {
     for (Watch& watch : m_watches)
         watch.receiver->setKeyChangedHook({});
     closeSession();
+}
+
+// Portals that know the Registry want to hear the app id before any other
+// call; older ones do not have it, and a sandboxed program may not use it.
+// Either way the answer changes nothing here.
+void PortalHotkeyBackend::registerAppId(const QString& appId) {
+    if (appId.isEmpty())
+        return;
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kRegistryInterface, QStringLiteral("Register"));
+    call << appId << QVariantMap();
+    m_bus.call(call, QDBus::Block, kProbeTimeoutMs);
 }
 
 uint32_t PortalHotkeyBackend::portalVersion(const QDBusConnection& bus) {
@@ -140,115 +138,161 @@ uint32_t PortalHotkeyBackend::portalVersion(const QDBusConnection& bus) {
 }
 
 QString PortalHotkeyBackend::triggerForVirtualKey(int32_t vk) {
-    if (vk >= 65 && vk <= 90) // A to Z: the lowercase symbol, the key itself
-        return QString(QChar(u'a' + (vk - 65)));
-    if (vk >= 48 && vk <= 57)
-        return QString(QChar(u'0' + (vk - 48)));
-    if (vk >= 96 && vk <= 105)
-        return QStringLiteral("KP_") + QString::number(vk - 96);
-    if (vk >= 112 && vk <= 127)
-        return QStringLiteral("F") + QString::number(vk - 111);
-    for (const TriggerName& name : kTriggerNames) {
-        if (name.vk == vk)
-            return QString::fromLatin1(name.name);
-    }
-    return {};
+    const KeyRow* row = keyRow(vk);
+    return row == nullptr || row->trigger == nullptr ? QString() : QString::fromLatin1(row->trigger);
 }
 
 void PortalHotkeyBackend::attach(HotkeyReceiver& receiver) {
     const size_t index = m_watches.size();
-    Watch watch{&receiver, {}, {}, {}};
+    Watch watch{&receiver, {}, {}};
     if (index < std::size(kRoles)) {
-        watch.id = QString::fromLatin1(kRoles[index].id);
         watch.label = QString::fromLatin1(kRoles[index].label);
-        watch.description = QString::fromLatin1(kRoles[index].description);
+        watch.description = QString::fromLatin1(kRoles[index].action);
     } else {
-        watch.id = QStringLiteral("hotkey%1").arg(index + 1);
         watch.label = QStringLiteral("Hotkey %1").arg(index + 1);
-        watch.description = watch.label;
+        watch.description = watch.label.toLower();
     }
     m_watches.push_back(watch);
-    receiver.setKeyChangedHook([this] { bindSoon(); });
-    bindSoon();
+    receiver.setKeyChangedHook([this] { syncSoon(); });
+    syncSoon();
 }
 
-QStringList PortalHotkeyBackend::preferredTriggers() const {
-    QStringList triggers;
-    for (const Watch& watch : m_watches)
-        triggers << triggerForVirtualKey(watch.receiver->keyCode());
-    return triggers;
+// One shortcut per key, named after the key's trigger; receivers sharing a
+// key share its shortcut, since a desktop binds a key to one shortcut only.
+std::vector<PortalHotkeyBackend::Wanted> PortalHotkeyBackend::wantedShortcuts() const {
+    std::vector<Wanted> wanted;
+    for (const Watch& watch : m_watches) {
+        const QString trigger = triggerForVirtualKey(watch.receiver->keyCode());
+        if (trigger.isEmpty())
+            continue;
+        auto it =
+            std::find_if(wanted.begin(), wanted.end(), [&](const Wanted& w) { return w.id == trigger; });
+        if (it == wanted.end())
+            wanted.push_back(Wanted{trigger, watch.description});
+        else
+            it->description += QStringLiteral(" / ") + watch.description;
+    }
+    for (Wanted& w : wanted) {
+        w.description[0] = w.description[0].toUpper();
+        w.description += QStringLiteral(" the timer");
+    }
+    return wanted;
+}
+
+PortalShortcutList PortalHotkeyBackend::shortcutList(const std::vector<Wanted>& wanted) const {
+    PortalShortcutList shortcuts;
+    for (const Wanted& w : wanted) {
+        PortalShortcut shortcut{w.id, {}};
+        shortcut.properties.insert(QStringLiteral("description"), w.description);
+        shortcut.properties.insert(QStringLiteral("preferred_trigger"), w.id);
+        shortcuts << shortcut;
+    }
+    return shortcuts;
 }
 
 // The receivers are attached, and their keys set, one after another; the
 // portal is asked once for all of them when that is done.
-void PortalHotkeyBackend::bindSoon() {
-    if (m_bindScheduled || m_state == State::Failed)
+void PortalHotkeyBackend::syncSoon() {
+    if (m_syncScheduled || m_state == State::Failed)
         return;
-    m_bindScheduled = true;
+    m_syncScheduled = true;
     QMetaObject::invokeMethod(
         this,
         [this] {
-            m_bindScheduled = false;
-            bindNow();
+            m_syncScheduled = false;
+            sync();
         },
         Qt::QueuedConnection);
 }
 
-void PortalHotkeyBackend::bindNow() {
+void PortalHotkeyBackend::sync() {
     if (m_state == State::Failed)
         return;
     if (m_step != Step::None) {
-        m_bindAgain = true; // once the desktop has answered
+        m_syncAgain = true; // once the desktop has answered
         return;
     }
-    const QStringList triggers = preferredTriggers();
-    if (m_asked && triggers == m_askedTriggers)
+    const std::vector<Wanted> wanted = wantedShortcuts();
+    if (m_asked && wanted == m_asking)
         return;
     m_asked = true;
-    m_askedTriggers = triggers;
-    // A session binds its shortcuts once; new keys need a new session.
-    closeSession();
-    m_state = State::Waiting;
-    createSession();
-}
-
-QString PortalHotkeyBackend::nextToken() {
-    return QStringLiteral("sorvane_timer_%1").arg(++m_tokenCounter);
+    m_asking = wanted;
+    if (m_session.isEmpty())
+        createSession();
+    else if (m_createSessionBinds)
+        closeSessionThenCreate();
+    else
+        bindShortcuts();
 }
 
 QString PortalHotkeyBackend::requestPath(const QString& token) const {
     return kPath + QStringLiteral("/request/") + senderPart(m_bus) + QLatin1Char('/') + token;
 }
 
+// The shortcuts go with the session as well: some desktops (Plasma 5.27 and
+// 6.0) bind only those.
 void PortalHotkeyBackend::createSession() {
-    const QString token = nextToken();
     QVariantMap options;
-    options.insert(QStringLiteral("handle_token"), token);
-    options.insert(QStringLiteral("session_handle_token"), nextToken());
-    sendRequest(Step::CreateSession, QStringLiteral("CreateSession"), {options}, token);
+    options.insert(QStringLiteral("session_handle_token"), kSessionToken);
+    options.insert(QStringLiteral("shortcuts"), QVariant::fromValue(shortcutList(m_asking)));
+    sendRequest(Step::CreateSession, QStringLiteral("CreateSession"), {}, options);
 }
 
 void PortalHotkeyBackend::bindShortcuts() {
-    PortalShortcutList shortcuts;
-    for (const Watch& watch : m_watches) {
-        PortalShortcut shortcut{watch.id, {}};
-        shortcut.properties.insert(QStringLiteral("description"), watch.description);
-        const QString trigger = triggerForVirtualKey(watch.receiver->keyCode());
-        if (!trigger.isEmpty())
-            shortcut.properties.insert(QStringLiteral("preferred_trigger"), trigger);
-        shortcuts << shortcut;
-    }
-    const QString token = nextToken();
-    QVariantMap options;
-    options.insert(QStringLiteral("handle_token"), token);
-    sendRequest(
-        Step::BindShortcuts, QStringLiteral("BindShortcuts"),
-        {QVariant::fromValue(QDBusObjectPath(m_session)), QVariant::fromValue(shortcuts), QString(), options},
-        token);
+    sendRequest(Step::BindShortcuts, QStringLiteral("BindShortcuts"),
+                {QVariant::fromValue(QDBusObjectPath(m_session)), QVariant::fromValue(shortcutList(m_asking)),
+                 QString()},
+                {});
 }
 
-void PortalHotkeyBackend::sendRequest(Step step, const QString& method, const QList<QVariant>& arguments,
-                                      const QString& token) {
+void PortalHotkeyBackend::listShortcuts() {
+    sendRequest(Step::ListShortcuts, QStringLiteral("ListShortcuts"),
+                {QVariant::fromValue(QDBusObjectPath(m_session))}, {});
+}
+
+// The old session must be gone before the new one takes its token.
+void PortalHotkeyBackend::closeSessionThenCreate() {
+    m_step = Step::CloseSession;
+    listenToSession(false);
+    QDBusMessage close =
+        QDBusMessage::createMethodCall(kService, m_session, kSessionInterface, QStringLiteral("Close"));
+    m_session.clear();
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(close), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        if (m_step != Step::CloseSession)
+            return;
+        m_step = Step::None;
+        createSession();
+    });
+}
+
+void PortalHotkeyBackend::closeSession() {
+    if (m_session.isEmpty())
+        return;
+    listenToSession(false);
+    QDBusMessage close =
+        QDBusMessage::createMethodCall(kService, m_session, kSessionInterface, QStringLiteral("Close"));
+    m_bus.send(close);
+    m_session.clear();
+}
+
+void PortalHotkeyBackend::listenToSession(bool on) {
+    if (m_session.isEmpty())
+        return;
+    if (on)
+        m_bus.connect(kService, m_session, kSessionInterface, QStringLiteral("Closed"), this,
+                      SLOT(onSessionClosed(QDBusMessage)));
+    else
+        m_bus.disconnect(kService, m_session, kSessionInterface, QStringLiteral("Closed"), this,
+                         SLOT(onSessionClosed(QDBusMessage)));
+}
+
+void PortalHotkeyBackend::sendRequest(Step step, const QString& method, QList<QVariant> arguments,
+                                      QVariantMap options) {
+    const QString token = QStringLiteral("sorvane_timer_request%1").arg(++m_tokenCounter);
+    options.insert(QStringLiteral("handle_token"), token);
+    arguments << options;
     // The answer may come right after the call's reply, so the request
     // object's signal is listened to before the call goes out.
     m_step = step;
@@ -266,10 +310,7 @@ void PortalHotkeyBackend::sendRequest(Step step, const QString& method, const QL
             return; // answered already, or given up
         const QDBusPendingReply<QDBusObjectPath> reply = *w;
         if (reply.isError()) {
-            m_bus.disconnect(kService, m_requestPath, kRequestInterface, QStringLiteral("Response"), this,
-                             SLOT(onRequestResponse(QDBusMessage)));
-            m_requestPath.clear();
-            m_step = Step::None;
+            finishStep();
             fail("the desktop portal answered: " + reply.error().message().toStdString());
             return;
         }
@@ -285,49 +326,104 @@ void PortalHotkeyBackend::sendRequest(Step step, const QString& method, const QL
     });
 }
 
-void PortalHotkeyBackend::onRequestResponse(const QDBusMessage& message) {
-    if (m_requestPath.isEmpty() || message.path() != m_requestPath)
-        return;
+void PortalHotkeyBackend::finishStep() {
     m_bus.disconnect(kService, m_requestPath, kRequestInterface, QStringLiteral("Response"), this,
                      SLOT(onRequestResponse(QDBusMessage)));
     m_requestPath.clear();
-    const Step step = m_step;
     m_step = Step::None;
+}
+
+void PortalHotkeyBackend::onRequestResponse(const QDBusMessage& message) {
+    if (m_requestPath.isEmpty() || message.path() != m_requestPath)
+        return;
+    const Step step = m_step;
+    finishStep();
 
     const QList<QVariant> arguments = message.arguments();
     const uint code = arguments.value(0).toUInt();
     const QVariantMap results = qdbus_cast<QVariantMap>(arguments.value(1));
     // 0: done; 1: the user cancelled; 2: refused or failed otherwise.
-    if (code != 0) {
-        const std::string what =
-            step == Step::CreateSession ? "a global shortcuts session" : "the global shortcuts";
-        fail(code == 1 ? "the request for " + what + " was cancelled" : "the desktop refused " + what);
-        return;
-    }
-    if (step == Step::CreateSession) {
+    switch (step) {
+    case Step::CreateSession:
+        if (code != 0) {
+            fail(code == 1 ? "the request for a global shortcuts session was cancelled"
+                           : "the desktop refused a global shortcuts session");
+            return;
+        }
         m_session = pathText(results.value(QStringLiteral("session_handle")));
         if (m_session.isEmpty()) {
             fail("the desktop portal gave no shortcuts session");
             return;
         }
-        bindShortcuts();
+        listenToSession(true);
+        if (results.contains(QStringLiteral("shortcuts"))) {
+            m_createSessionBinds = true;
+            takeBoundShortcuts(shortcutsFrom(results.value(QStringLiteral("shortcuts"))));
+            bound();
+        } else {
+            bindShortcuts();
+        }
+        return;
+    case Step::BindShortcuts:
+        if (code != 0 && m_state != State::Bound) {
+            fail(code == 1 ? "the request for global shortcuts was cancelled"
+                           : "the desktop refused the global shortcuts");
+            return;
+        }
+        // A new key refused later leaves the others as they are; the
+        // desktop says which ones it has.
+        if (code != 0 || !results.contains(QStringLiteral("shortcuts"))) {
+            listShortcuts();
+            return;
+        }
+        takeBoundShortcuts(shortcutsFrom(results.value(QStringLiteral("shortcuts"))));
+        bound();
+        return;
+    case Step::ListShortcuts:
+        if (code != 0) {
+            fail("the desktop does not list the global shortcuts");
+            return;
+        }
+        takeBoundShortcuts(shortcutsFrom(results.value(QStringLiteral("shortcuts"))));
+        bound();
+        return;
+    case Step::None:
+    case Step::CloseSession:
         return;
     }
-    takeBoundShortcuts(shortcutsFrom(results.value(QStringLiteral("shortcuts"))));
+}
+
+void PortalHotkeyBackend::bound() {
+    // A desktop that bound none of the keys asked for gives no hotkeys.
+    if (!m_asking.empty() && !anyKeyBound()) {
+        fail("the desktop bound none of the timer's keys");
+        return;
+    }
     m_state = State::Bound;
     reportBoundKeys();
-    if (m_bindAgain) {
-        m_bindAgain = false;
-        bindSoon();
+    reportTakenKeys();
+    changed();
+    if (m_syncAgain) {
+        m_syncAgain = false;
+        syncSoon();
     }
 }
 
 void PortalHotkeyBackend::onShortcutsChanged(const QDBusMessage& message) {
     const QList<QVariant> arguments = message.arguments();
-    if (m_session.isEmpty() || pathText(arguments.value(0)) != m_session)
+    if (m_session.isEmpty() || m_state == State::Failed || pathText(arguments.value(0)) != m_session)
         return;
     takeBoundShortcuts(shortcutsFrom(arguments.value(1)));
-    reportBoundKeys();
+    if (m_state == State::Bound)
+        bound();
+}
+
+void PortalHotkeyBackend::onSessionClosed(const QDBusMessage& message) {
+    if (m_session.isEmpty() || message.path() != m_session)
+        return;
+    listenToSession(false);
+    m_session.clear();
+    fail("the desktop closed the global shortcuts session");
 }
 
 void PortalHotkeyBackend::takeBoundShortcuts(const PortalShortcutList& shortcuts) {
@@ -342,25 +438,39 @@ void PortalHotkeyBackend::onActivated(const QDBusMessage& message) {
     if (m_session.isEmpty() || m_state == State::Failed || pathText(arguments.value(0)) != m_session)
         return;
     const QString id = arguments.value(1).toString();
+    std::vector<HotkeyReceiver*> pressed;
     for (const Watch& watch : m_watches) {
-        if (watch.id != id)
-            continue;
-        // A press may run a nested event loop for a long time (the Start key
-        // runs a whole timer cycle inside it); it runs from the event loop,
-        // not inside the delivery of a bus message.
-        HotkeyReceiver* receiver = watch.receiver;
-        QMetaObject::invokeMethod(
-            this, [receiver] { receiver->press(); }, Qt::QueuedConnection);
+        if (triggerForVirtualKey(watch.receiver->keyCode()) == id)
+            pressed.push_back(watch.receiver);
     }
+    m_presses.add(pressed);
+}
+
+bool PortalHotkeyBackend::anyKeyBound() const {
+    return std::any_of(m_boundTriggers.cbegin(), m_boundTriggers.cend(),
+                       [](const QString& trigger) { return !trigger.trimmed().isEmpty(); });
+}
+
+bool PortalHotkeyBackend::isAvailable() const {
+    return m_state != State::Failed;
+}
+
+std::string PortalHotkeyBackend::failure() const {
+    return m_state == State::Failed ? m_failure : std::string();
 }
 
 QString PortalHotkeyBackend::boundKeysText(const QString& separator, const QString& equals) const {
     QStringList parts;
     for (const Watch& watch : m_watches) {
-        const auto it = m_boundTriggers.constFind(watch.id);
-        QString trigger = it == m_boundTriggers.constEnd() ? QStringLiteral("not bound") : *it;
-        if (trigger.isEmpty())
+        const QString id = triggerForVirtualKey(watch.receiver->keyCode());
+        QString trigger;
+        if (id.isEmpty()) {
             trigger = QStringLiteral("no key");
+        } else {
+            trigger = m_boundTriggers.value(id).trimmed();
+            if (trigger.isEmpty())
+                trigger = QStringLiteral("not bound");
+        }
         parts << watch.label + equals + trigger;
     }
     return parts.join(separator);
@@ -370,31 +480,49 @@ QString PortalHotkeyBackend::boundKeysText(const QString& separator, const QStri
 // asked for: the desktop may have let the user choose others, or left some
 // shortcut without a key.
 void PortalHotkeyBackend::reportBoundKeys() {
+    if (!anyKeyBound())
+        return; // nothing works through the portal: the fallback tells
     bool asAsked = true;
     for (const Watch& watch : m_watches) {
-        const auto it = m_boundTriggers.constFind(watch.id);
-        if (it == m_boundTriggers.constEnd()) {
-            asAsked = false;
-            break;
-        }
         const int32_t vk = watch.receiver->keyCode();
-        const QString preferred = triggerForVirtualKey(vk);
+        const QString id = triggerForVirtualKey(vk);
+        if (id.isEmpty())
+            continue;
+        const QString bound = m_boundTriggers.value(id).trimmed();
         const QString shown = QString::fromStdString(hotKeyText(static_cast<int16_t>(vk), 0));
-        const QString bound = it->trimmed();
-        if (bound.compare(preferred, Qt::CaseInsensitive) != 0 &&
-            bound.compare(shown, Qt::CaseInsensitive) != 0) {
+        if (bound.compare(id, Qt::CaseInsensitive) != 0 && bound.compare(shown, Qt::CaseInsensitive) != 0)
             asAsked = false;
-            break;
-        }
     }
-    if (asAsked)
-        return;
     const QString text = boundKeysText(QStringLiteral(", "), QStringLiteral(" = "));
-    if (text == m_lastReport)
+    if (asAsked || text == m_lastReport)
         return;
     m_lastReport = text;
     if (m_notify)
         m_notify(("Global hotkeys bound by the desktop: " + text + QLatin1Char('.')).toStdString());
+}
+
+// A key bound through the portal is taken from every other application.
+// For a key used in typing the user is told once.
+void PortalHotkeyBackend::reportTakenKeys() {
+    QStringList taken;
+    for (const Watch& watch : m_watches) {
+        const int32_t vk = watch.receiver->keyCode();
+        const KeyRow* row = keyRow(vk);
+        if (row == nullptr || !row->has(kKeyTyping) || row->trigger == nullptr)
+            continue;
+        const QString id = QString::fromLatin1(row->trigger);
+        if (m_boundTriggers.value(id).trimmed().isEmpty() || m_toldTaken.contains(id))
+            continue;
+        m_toldTaken.insert(id);
+        taken << QString::fromStdString(hotKeyText(static_cast<int16_t>(vk), 0));
+    }
+    if (taken.isEmpty() || !m_notify)
+        return;
+    const QString keys = taken.join(QStringLiteral(", "));
+    m_notify(("The desktop now takes the key " + keys +
+              " from every other application while the timer runs: pressing it anywhere works "
+              "the timer instead of typing. A function key (F1 to F12) as hotkey avoids this.")
+                 .toStdString());
 }
 
 std::string PortalHotkeyBackend::name() const {
@@ -410,27 +538,14 @@ std::string PortalHotkeyBackend::name() const {
         .toStdString();
 }
 
-void PortalHotkeyBackend::closeSession() {
-    if (m_session.isEmpty())
-        return;
-    QDBusMessage close =
-        QDBusMessage::createMethodCall(kService, m_session, kSessionInterface, QStringLiteral("Close"));
-    m_bus.send(close);
-    m_session.clear();
-    m_boundTriggers.clear();
-}
-
 void PortalHotkeyBackend::fail(const std::string& reason) {
     if (m_state == State::Failed)
         return;
     m_state = State::Failed;
     m_failure = reason;
     closeSession();
-    if (m_notify)
-        m_notify("Global hotkeys are unavailable: " + reason +
-                 ". The timer still works from its window; your desktop's own key bindings can "
-                 "run 'sorvane-timer-ctl start', 'sorvane-timer-ctl restart' and "
-                 "'sorvane-timer-ctl stop'.");
+    m_boundTriggers.clear();
+    changed();
 }
 
 std::unique_ptr<HotkeyBackend> createPortalHotkeyBackend(Notify notify, std::string& whyNot) {
@@ -439,11 +554,12 @@ std::unique_ptr<HotkeyBackend> createPortalHotkeyBackend(Notify notify, std::str
         whyNot = "there is no session bus for the desktop portal";
         return nullptr;
     }
-    if (PortalHotkeyBackend::portalVersion(bus) == 0) {
-        whyNot = "the desktop offers no GlobalShortcuts portal";
+    auto backend = std::make_unique<PortalHotkeyBackend>(bus, std::move(notify));
+    if (!backend->isAvailable()) {
+        whyNot = backend->failure();
         return nullptr;
     }
-    return std::make_unique<PortalHotkeyBackend>(bus, std::move(notify));
+    return backend;
 }
 
 } // namespace sorvane

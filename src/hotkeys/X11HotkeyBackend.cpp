@@ -1,12 +1,14 @@
 #include "hotkeys/X11HotkeyBackend.h"
 
 #include "hotkeys/HotkeyBackendChooser.h"
+#include "hotkeys/PressQueue.h"
 #include "hotkeys/VirtualKeys.h"
 
 #include <QMetaObject>
 #include <QSocketNotifier>
 
 #include <algorithm>
+#include <cstring>
 
 // Xlib's macros (None, Bool, KeyPress, ...) clash with Qt names, so the X
 // headers come after every Qt header.
@@ -40,6 +42,7 @@ X11HotkeyBackend::X11HotkeyBackend(_XDisplay* display, int xiOpcode)
         const unsigned int xkbMask = XkbNewKeyboardNotifyMask | XkbMapNotifyMask;
         XkbSelectEvents(m_display, XkbUseCoreKbd, xkbMask, xkbMask);
     }
+    readKeyboardMap();
     // Once this returns the server has taken the selection: a key pressed
     // from now on is seen.
     XSync(m_display, False);
@@ -54,6 +57,8 @@ X11HotkeyBackend::~X11HotkeyBackend() {
     for (Watch& watch : m_watches)
         watch.receiver->setKeyChangedHook({});
     m_notifier.reset();
+    if (m_keyboardMap != nullptr)
+        XkbFreeKeyboard(m_keyboardMap, XkbAllComponentsMask, True);
     XCloseDisplay(m_display);
 }
 
@@ -71,17 +76,52 @@ void X11HotkeyBackend::attach(HotkeyReceiver& receiver) {
     handleQueuedSoon();
 }
 
+void X11HotkeyBackend::readKeyboardMap() {
+    if (m_keyboardMap != nullptr)
+        XkbFreeKeyboard(m_keyboardMap, XkbAllComponentsMask, True);
+    m_keyboardMap = nullptr;
+    if (m_xkbEventBase < 0)
+        return;
+    m_keyboardMap = XkbGetMap(m_display, XkbKeySymsMask, XkbUseCoreKbd);
+    if (m_keyboardMap != nullptr && XkbGetNames(m_display, XkbKeyNamesMask, m_keyboardMap) != Success) {
+        XkbFreeKeyboard(m_keyboardMap, XkbAllComponentsMask, True);
+        m_keyboardMap = nullptr;
+    }
+}
+
 void X11HotkeyBackend::remap(Watch& watch) {
     watch.keycodes.clear();
-    for (uint32_t keysym : keysymsForVirtualKey(watch.receiver->keyCode())) {
-        const int keycode = XKeysymToKeycode(m_display, keysym);
-        if (keycode != 0 &&
-            std::find(watch.keycodes.begin(), watch.keycodes.end(), keycode) == watch.keycodes.end())
+    const KeyRow* row = keyRow(watch.receiver->keyCode());
+    if (row == nullptr)
+        return;
+    auto isRowKeysym = [row](KeySym keysym) {
+        return keysym != NoSymbol &&
+               std::find(std::begin(row->keysyms), std::end(row->keysyms), keysym) != std::end(row->keysyms);
+    };
+    if (m_keyboardMap == nullptr) {
+        // Without XKB only the first key of each keysym is found.
+        for (uint32_t keysym : row->keysyms) {
+            const int keycode = keysym == 0 ? 0 : XKeysymToKeycode(m_display, keysym);
+            if (keycode != 0 &&
+                std::find(watch.keycodes.begin(), watch.keycodes.end(), keycode) == watch.keycodes.end())
+                watch.keycodes.push_back(keycode);
+        }
+        return;
+    }
+    XkbDescPtr map = m_keyboardMap;
+    for (int keycode = map->min_key_code; keycode <= map->max_key_code; ++keycode) {
+        const KeySym* keysyms = XkbKeySymsPtr(map, keycode);
+        const int count = XkbKeyNumSyms(map, keycode);
+        bool watched = std::any_of(keysyms, keysyms + count, isRowKeysym);
+        if (!watched && row->xkbKeyName != nullptr && map->names != nullptr && map->names->keys != nullptr)
+            watched = std::strncmp(map->names->keys[keycode].name, row->xkbKeyName, XkbKeyNameLength) == 0;
+        if (watched)
             watch.keycodes.push_back(keycode);
     }
 }
 
 void X11HotkeyBackend::remapAll() {
+    readKeyboardMap();
     for (Watch& watch : m_watches)
         remap(watch);
 }
@@ -93,13 +133,7 @@ void X11HotkeyBackend::handleQueuedSoon() {
 }
 
 void X11HotkeyBackend::onReadable() {
-    const std::vector<HotkeyReceiver*> pressed = takeEvents();
-    // A press may run a nested event loop for a long time (the Start key runs
-    // a whole timer cycle inside it), in which this function runs again.  So
-    // the presses come last, from a list of our own, and nothing of this
-    // object is touched between or after them.
-    for (HotkeyReceiver* receiver : pressed)
-        receiver->press();
+    m_presses.add(takeEvents());
 }
 
 std::vector<HotkeyReceiver*> X11HotkeyBackend::takeEvents() {

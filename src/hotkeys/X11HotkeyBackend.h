@@ -1,8 +1,12 @@
 #pragma once
 // Global hotkeys on X11: the keys of the attached receivers are watched
 // through XInput2 raw key events on the root window.  Nothing is grabbed, so
-// the other applications still get every key.
+// the other applications still get every key.  A receiver's code stands for
+// every key of the keyboard map that produces one of the code's keysyms at
+// any level: the keypad's 7 is Home without NumLock and fires a Home
+// hotkey, Ctrl+Alt+F9 is still F9.
 #include "hotkeys/HotkeyReceiver.h"
+#include "hotkeys/PressQueue.h"
 
 #include <memory>
 #include <set>
@@ -11,6 +15,7 @@
 
 class QSocketNotifier;
 struct _XDisplay;
+struct _XkbDesc;
 
 namespace sorvane {
 
@@ -35,9 +40,11 @@ private:
     };
 
     void onReadable();
-    // Works out the keycodes of every receiver from the current keyboard map.
+    // Reads the keyboard map again and works out the keycodes of every
+    // receiver from it.
     void remapAll();
     void remap(Watch& watch);
+    void readKeyboardMap();
     // Reads the queued events; returns the receivers whose key went down.
     std::vector<HotkeyReceiver*> takeEvents();
     // Xlib may have read events off the socket during a request of ours;
@@ -47,9 +54,11 @@ private:
     _XDisplay* m_display;
     int m_xiOpcode;
     int m_xkbEventBase = -1;
+    _XkbDesc* m_keyboardMap = nullptr; // keysyms and key names, when the server has XKB
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::vector<Watch> m_watches;
     std::set<int> m_keysDown;
+    PressQueue m_presses;
 };
 
 } // namespace sorvane

@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QCollator>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFocusEvent>
 #include <QFontMetrics>
@@ -1023,11 +1024,18 @@ bool frmSorvaneTimer::eventFilter(QObject* watched, QEvent* event) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
                 return false; // moves the focus on
-            const int16_t code = virtualKeyFromQt(key->key(), key->modifiers());
+            const int16_t code = virtualKeyForKeyPress(key->key(), key->modifiers(), key->nativeVirtualKey(),
+                                                       key->nativeScanCode());
             if (code != 0)
                 KeyBox_KeyDown(box, code, shiftMaskForKeyPress(key->key(), key->modifiers()));
             return true;
         }
+        case QEvent::ContextMenu:
+            // The Menu key is assigned like any other key; its menu does not
+            // open.  A right click still opens it.
+            if (static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard)
+                return true;
+            break;
         default:
             break;
         }

@@ -179,8 +179,15 @@ private slots:
     }
 
     void receiversOfOneKeyAllFire() {
+        // Start and Stop on one key: the Stop press reaches the Start
+        // handler's nested event loop (where the timer runs its cycle).
         CountingReceiver first(kA);
         CountingReceiver second(kA);
+        bool secondSeenInside = false;
+        first.receiver.setKeyDownHandler([&] {
+            ++first.presses;
+            secondSeenInside = QTest::qWaitFor([&] { return second.presses == 1; }, 10000);
+        });
         auto backend = makeBackend();
         QVERIFY2(backend->isAvailable(), m_told.empty() ? "" : m_told.front().c_str());
         backend->attach(first.receiver);
@@ -188,6 +195,7 @@ private slots:
         QVERIFY(pressKeys({"key", "a"}));
         QCOMPARE(first.presses, 1);
         QCOMPARE(second.presses, 1);
+        QVERIFY(secondSeenInside);
     }
 
     void codeWithoutKeyWatchesNothing_data() {
@@ -228,7 +236,7 @@ private slots:
         QVERIFY(pressKeys({"key", "F7"}));
         QVERIFY(stopSeenInside);
         QCOMPARE(stop.presses, 1);
-        QVERIFY(stopPresser.waitForFinished(10000));
+        QVERIFY(stopPresser.state() == QProcess::NotRunning || stopPresser.waitForFinished(10000));
     }
 
     void noDisplayLeavesTheProgramWorking() {

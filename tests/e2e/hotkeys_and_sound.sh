@@ -11,14 +11,14 @@ set -euo pipefail
 BIN=$1
 BUILD=$2
 TMP=$(mktemp -d)
+# shellcheck source=lib/sound.sh
+. "$(dirname "$0")/lib/sound.sh"
 XPID=""
 TPID=""
 KPID=""
-SPID=""
-HPID=""
-RPID=""
 cleanup() {
-    for p in "$TPID" "$KPID" "$RPID" "$HPID" "$SPID" "$XPID"; do
+    stop_sound_server
+    for p in "$TPID" "$KPID" "$XPID"; do
         [ -n "$p" ] && kill "$p" 2>/dev/null || true
     done
     wait 2>/dev/null || true
@@ -37,7 +37,6 @@ fail() {
 # Every wait below is for something to happen, with a deadline: the program
 # on the screen, a number of beeps in the captured audio, the capture having
 # run a given time past a beep, letters typed.
-BYTES_PER_SECOND=96000 # the capture: 48 kHz, one channel, 16 bits
 wait_for() { # seconds what command...
     local deadline=$((SECONDS + $1)) what=$2
     shift 2
@@ -49,10 +48,6 @@ wait_for() { # seconds what command...
 }
 beeps() { "$BUILD/e2e-onsets" "$TMP/out.raw" 1 48000 60 2>/dev/null; }
 has_beeps() { [ "$(beeps | wc -l)" -ge "$1" ]; }
-captured_past() { # seconds of capture: true once the capture is that long
-    [ "$(stat -c %s "$TMP/out.raw" 2>/dev/null || echo 0)" -ge "$(awk -v s="$1" -v b="$BYTES_PER_SECOND" \
-        'BEGIN { printf "%d", s * b }')" ]
-}
 last_beep() { beeps | tail -1; }
 plus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a + b }'; }
 typed_is() { [ "$(cat "$TMP/typed" 2>/dev/null)" = "$1" ]; }
@@ -67,26 +62,12 @@ export DISPLAY=":$D"
 unset WAYLAND_DISPLAY
 export XDG_SESSION_TYPE=x11
 
-# The sound server: its own runtime folder, a null sink at 48 kHz.  A silent
-# stream holds the sink at 5 ms of latency, so the recording of its monitor
-# follows what the sink plays closely and without breaks.
-export HOME="$TMP/home" XDG_RUNTIME_DIR="$TMP/run" XDG_CONFIG_HOME="$TMP/home/.config"
-mkdir -p "$HOME/.config/pulse" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-printf '%s\n' 'load-module module-null-sink sink_name=e2e rate=48000' 'set-default-sink e2e' \
-    'load-module module-native-protocol-unix' >"$TMP/server.pa"
-pulseaudio -n -F "$TMP/server.pa" --daemonize=no --use-pid-file=no --exit-idle-time=-1 \
-    --log-target=file:"$TMP/server.log" &
-SPID=$!
-export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
-pactl info >/dev/null 2>&1 || fail "the sound server did not start"
-pacat -p --raw --format=s16le --rate=48000 --channels=1 --latency-msec=5 </dev/zero &
-HPID=$!
-parec -d e2e.monitor --raw --format=s16le --rate=48000 --channels=1 --latency-msec=10 >"$TMP/out.raw" &
-RPID=$!
-# A null sink that just woke plays 2 s of silence before anything else.
-sleep 2.5
+# The sound server, recorded from here on; a home and runtime folder of the
+# test's own.
+export HOME="$TMP/home" XDG_RUNTIME_DIR="$TMP/run"
+mkdir -p "$HOME"
+start_sound_server
+start_recording "$TMP/out.raw"
 
 # Custom cycle of 0.5 s and 1 s, two repetitions, short 20 ms beeps
 # (pitch 12, duration 40: 960 samples at 48 kHz).
@@ -114,7 +95,7 @@ wait_for 10 "focus on the key catcher" focused
 # Each key is pressed once the capture has run on past the last beep: two
 # beeps less than 60 ms apart would be found as one.
 past_last_beep() { # seconds what
-    wait_for 10 "$2" captured_past "$(plus "$(last_beep)" "$1")"
+    wait_for 10 "$2" recorded_past "$(plus "$(last_beep)" "$1")"
 }
 past_last_beep 0.15 "silence after the ready beep"
 
@@ -137,8 +118,7 @@ past_last_beep 1 "a second of capture after the stop"
 
 kill -0 "$TPID" 2>/dev/null || fail "the timer died"
 kill "$TPID"; wait "$TPID" 2>/dev/null || true; TPID=""
-sleep 0.3
-kill "$RPID"; wait "$RPID" 2>/dev/null || true; RPID=""
+stop_recording
 
 typed_is aa || fail "typed text was '$(cat "$TMP/typed" 2>/dev/null)', expected 'aa'"
 cmp -s e2e.ini e2e.ini.orig || fail "the settings file changed"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end through a real desktop portal: KWin (Plasma's compositor)
 # nested in Xvfb, xdg-desktop-portal with its KDE backend on a private
-# session bus, the timer on Wayland with its audio captured to a file.  Keys
+# session bus, the timer on Wayland playing into a sound server of the
+# test's own whose output is recorded.  Keys
 # are pressed into KWin's window with xdotool; KWin's global shortcuts pass
 # them through the portal to the timer.  The beeps are found in the captured
 # audio and checked against the schedule; a key changed in the Stop key box
@@ -21,7 +22,8 @@ skip() {
 }
 
 # What the test needs (tools/deps.sh installs it).
-for tool in Xvfb xdotool kwin_wayland dbus-run-session dbus-update-activation-environment dbus-send; do
+for tool in Xvfb xdotool kwin_wayland dbus-run-session dbus-update-activation-environment dbus-send \
+    pulseaudio pactl pacat parec; do
     command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
 done
 [ -x /usr/libexec/xdg-desktop-portal ] || skip "xdg-desktop-portal is not installed"
@@ -37,6 +39,8 @@ fi
 
 TMP=$(mktemp -d)
 PIDS=()
+# shellcheck source=lib/sound.sh
+. "$(dirname "$0")/lib/sound.sh"
 TPID=""
 # The services the bus started for us (the portals) do not all end with the
 # bus: each is asked for by its process id.
@@ -50,6 +54,7 @@ bus_clients() {
 }
 cleanup() {
     [ -n "$TPID" ] && kill "$TPID" 2>/dev/null || true
+    stop_sound_server
     for p in $(bus_clients) "${PIDS[@]}"; do
         [ "$p" != "$$" ] && kill "$p" 2>/dev/null || true
     done
@@ -88,6 +93,7 @@ export XDG_RUNTIME_DIR="$TMP/runtime"
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 export XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=wayland
+start_sound_server
 
 # An X server for KWin's window; it picks a free display number.
 Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1024x768x24 3>"$TMP/display" >"$TMP/xvfb.log" 2>&1 &
@@ -161,8 +167,9 @@ start_timer() { # audio log
     AUDIO=$1
     LOG=$2
     : >"$LOG"
-    (cd "$WORK" && exec env -u DISPLAY QT_QPA_PLATFORM=wayland SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO" \
-        "$BIN" e2e >"$LOG" 2>&1) &
+    stop_recording
+    start_recording "$AUDIO"
+    (cd "$WORK" && exec env -u DISPLAY QT_QPA_PLATFORM=wayland "$BIN" e2e >"$LOG" 2>&1) &
     TPID=$!
 }
 

@@ -130,7 +130,7 @@ mapfile -t T <"$TMP/onsets"
 # Run 1, from its start beep: the first repetition starts after that 20 ms
 # beep, the second after the beep at 1 s, so the moments come at
 # 0.52, 1.02, then 1.54, 2.04 (each 1 ms after the moment has passed).
-TOL=${E2E_TOLERANCE:-0.09}
+TOL=${E2E_TOLERANCE:-0.015}
 check() { # name actual expected
     awk -v a="$2" -v e="$3" -v t="$TOL" 'BEGIN { d = a - e; if (d < 0) d = -d; exit !(d <= t) }' ||
         fail "$1: at $2 s, expected $3 s (tolerance $TOL s)"

@@ -180,12 +180,13 @@ wait_beeps 1 "ready"
 
 # Run 1 plays its whole schedule.  Each repetition begins after the last
 # beep of the one before, and a beep sounds at the first poll past its
-# moment, so from the start beep (20 ms) the beeps come at 2.02 and 2.52 s,
-# then 2.54 s later at 4.56 and 5.06 s.
+# moment, so from the start beep (20 ms) the beeps come at 2.021 and
+# 2.521 s; the second repetition begins when the 20 ms beep at 2.521 s has
+# sounded, at 2.541 s, and its beeps come at 4.542 and 5.042 s.
 key F7
 wait_beeps 6 "end of run 1"
 mapfile -t T < <(onsets)
-TOL=${E2E_TOLERANCE:-0.09}
+TOL=${E2E_TOLERANCE:-0.015}
 report() { printf '  %-34s %8.3f s (%s)\n' "$1" "$2" "$3"; }
 check() { # name actual expected
     awk -v a="$2" -v e="$3" -v t="$TOL" 'BEGIN { d = a - e; if (d < 0) d = -d; exit !(d <= t) }' ||
@@ -196,8 +197,8 @@ rel() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a - b }'; }
 echo "run 1 through the portal, beep moments from the start beep:"
 check "repetition 1, moment 2 s" "$(rel "${T[2]}" "${T[1]}")" 2.021
 check "repetition 1, moment 2.5 s" "$(rel "${T[3]}" "${T[1]}")" 2.521
-check "repetition 2, moment 2 s" "$(rel "${T[4]}" "${T[1]}")" 4.562
-check "repetition 2, moment 2.5 s" "$(rel "${T[5]}" "${T[1]}")" 5.062
+check "repetition 2, moment 2 s" "$(rel "${T[4]}" "${T[1]}")" 4.542
+check "repetition 2, moment 2.5 s" "$(rel "${T[5]}" "${T[1]}")" 5.042
 
 # Run 2: Start, then Restart (its beep), then Stop (its beep), each before
 # the first moment: no scheduled beep sounds.

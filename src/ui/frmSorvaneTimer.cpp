@@ -34,12 +34,12 @@
 #include <QTextCursor>
 #include <QTimer>
 
+#include <QRadioButton>
+#include <QScreen>
 #include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 #include <vector>
-#include <QRadioButton>
-#include <QScreen>
 
 namespace sorvane::ui {
 
@@ -577,8 +577,9 @@ void frmSorvaneTimer::RunCycle() {
         void withdraw() override { w.beep.withdraw(); }
         frmSorvaneTimer& w;
     } ahead(*this);
-    CycleRunner runner(state, m_services.clock, m_services.pump, [this] { PlayBeep(); },
-                       {&HotKeyCoReceiver1, &HotKeyCoReceiver2, &HotKeyCoReceiver3}, &ahead);
+    CycleRunner runner(
+        state, m_services.clock, m_services.pump, [this] { PlayBeep(); },
+        {&HotKeyCoReceiver1, &HotKeyCoReceiver2, &HotKeyCoReceiver3}, &ahead);
     runner.run(unitMs);
 }
 

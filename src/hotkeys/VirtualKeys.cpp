@@ -20,33 +20,21 @@ constexpr bool kPad = true;
 
 // Letters: the code is the capital's character code.  Both cases of the
 // letter, since a key box sees the capital while Shift is held.
-#define SORVANE_LETTER(U, l)                                                                                 \
-    KeyRow {                                                                                                 \
-#U[0], nullptr, #l, {XK_##l, XK_##U }, {KEY_##U }, {{Qt::Key_##U } }, nullptr, T                     \
-    }
+// clang-format off
+#define SORVANE_LETTER(U, l) \
+    KeyRow{#U[0], nullptr, #l, {XK_##l, XK_##U}, {KEY_##U}, {{Qt::Key_##U}}, nullptr, T}
 // Digits of the main block, with the symbol Shift types on a US keyboard.
-#define SORVANE_DIGIT(n, shifted)                                                                            \
-    KeyRow {                                                                                                 \
-#n[0], nullptr, #n, {XK_##n }, {KEY_##n }, {{Qt::Key_##n }, {Qt::Key_##shifted } }, nullptr, T       \
-    }
-#define SORVANE_KEYPAD_DIGIT(n)                                                                              \
-    KeyRow {                                                                                                 \
-        96 + n, nullptr, "KP_" #n, {XK_KP_##n}, {KEY_KP##n}, {{Qt::Key_##n, kPad}}, nullptr, T               \
-    }
+#define SORVANE_DIGIT(n, shifted) \
+    KeyRow{#n[0], nullptr, #n, {XK_##n}, {KEY_##n}, {{Qt::Key_##n}, {Qt::Key_##shifted}}, nullptr, T}
+#define SORVANE_KEYPAD_DIGIT(n) \
+    KeyRow{96 + (n), nullptr, "KP_" #n, {XK_KP_##n}, {KEY_KP##n}, {{Qt::Key_##n, kPad}}, nullptr, T}
 // F1 to F12 also come as the console switch keysyms while Ctrl and Alt are
 // held; F13 to F16 sit where the usual keymaps give launch keysyms.
-#define SORVANE_FKEY(n)                                                                                      \
-    KeyRow {                                                                                                 \
-        111 + n, nullptr, "F" #n, {XK_F##n, XF86XK_Switch_VT_##n}, {KEY_F##n}, {                             \
-            { Qt::Key_F##n }                                                                                 \
-        }                                                                                                    \
-    }
-#define SORVANE_FKEY_HIGH(n, launch)                                                                         \
-    KeyRow {                                                                                                 \
-        111 + n, nullptr, "F" #n, {XK_F##n, XF86XK_##launch}, {KEY_F##n}, {                                  \
-            { Qt::Key_F##n }                                                                                 \
-        }                                                                                                    \
-    }
+#define SORVANE_FKEY(n) \
+    KeyRow{111 + (n), nullptr, "F" #n, {XK_F##n, XF86XK_Switch_VT_##n}, {KEY_F##n}, {{Qt::Key_F##n}}}
+#define SORVANE_FKEY_HIGH(n, launch) \
+    KeyRow{111 + (n), nullptr, "F" #n, {XK_F##n, XF86XK_##launch}, {KEY_F##n}, {{Qt::Key_F##n}}}
+// clang-format on
 
 constexpr KeyRow kRows[] = {
     {8, "Backspace", "BackSpace", {XK_BackSpace}, {KEY_BACKSPACE}, {{Qt::Key_Backspace}}, nullptr, T},

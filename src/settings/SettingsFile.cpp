@@ -359,7 +359,10 @@ std::vector<std::string> listSettingsFiles(const std::string& folder) {
         if (extension != ".ini")
             continue;
         struct stat st {};
-        if (::stat((folder + "/" + name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        std::string path = folder;
+        path += '/';
+        path += name;
+        if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
             names.push_back(name);
     }
     ::closedir(dir);

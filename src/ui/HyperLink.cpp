@@ -129,7 +129,7 @@ bool isInside(const QString& folder, const QString& outer) {
 } // namespace
 
 QString findReadme(const QString& programFolder, const ReadmePlaces& places) {
-    const QString beside = QDir::cleanPath(QDir(programFolder).absoluteFilePath(places.fromProgramFolder));
+    QString beside = QDir::cleanPath(QDir(programFolder).absoluteFilePath(places.fromProgramFolder));
     if (isFile(beside))
         return beside;
     if (!places.buildFolder.isEmpty() && isInside(programFolder, places.buildFolder) &&

@@ -13,7 +13,7 @@
 using sorvane::ui::HyperLink;
 
 frmAbout::frmAbout(const QString& programVersion, std::function<void()> playBeep, QWidget* mainWindow,
-                   const QString& hotkeyInfo, std::function<void(const QString&)> notify)
+                   const QString& hotkeyInfo, const std::function<void(const QString&)>& notify)
     : QWidget(mainWindow, Qt::Window), Command1(new QPushButton(QStringLiteral("Close"), this)),
       Label6(new QLabel(this)), Label7(new QLabel(QStringLiteral("Email:"), this)),
       HLink1(new HyperLink(QStringLiteral("Report a problem"), sorvane::ui::problemReportUrl(), this)),

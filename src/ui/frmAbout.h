@@ -24,7 +24,7 @@ public:
     // and shows it again when it closes.  notify tells the user what could
     // not be done, such as a link that could not be opened.
     frmAbout(const QString& programVersion, std::function<void()> playBeep, QWidget* mainWindow,
-             const QString& hotkeyInfo = {}, std::function<void(const QString&)> notify = {});
+             const QString& hotkeyInfo = {}, const std::function<void(const QString&)>& notify = {});
 
     // The exact text of Label6, carriage return included; the label shows it
     // as two lines.

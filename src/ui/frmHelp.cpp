@@ -30,7 +30,7 @@ QString shownText(QString text) {
 } // namespace
 
 frmHelp::frmHelp(const QString& programVersion, std::function<void()> playBeep, QWidget* parent,
-                 const QString& hotkeyInfo, std::function<void(const QString&)> notify)
+                 const QString& hotkeyInfo, const std::function<void(const QString&)>& notify)
     : QWidget(parent, Qt::Window), Command1(new QPushButton(QStringLiteral("Close"), this)),
       Label6(new QLabel(this)), Label1(new QLabel(this)), Label7(new QLabel(QStringLiteral("Email:"), this)),
       HLink1(new HyperLink(QStringLiteral("Report a problem"), sorvane::ui::problemReportUrl(), this)),

@@ -22,7 +22,7 @@ public:
     // text when given); notify tells the user what could not be done, such
     // as a link that could not be opened.
     frmHelp(const QString& programVersion, std::function<void()> playBeep, QWidget* parent = nullptr,
-            const QString& hotkeyInfo = {}, std::function<void(const QString&)> notify = {});
+            const QString& hotkeyInfo = {}, const std::function<void(const QString&)>& notify = {});
 
     // Title label text: "Sorvane Timer", a blank, the version, a carriage
     // return and the copyright line.

@@ -13,7 +13,7 @@
 #include "hotkeys/KeyNames.h"
 #include "hotkeys/VirtualKeys.h"
 #include "ui/QtKeyMap.h"
-#include "ui/TestDoubles.h"
+#include "support/TestDoubles.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 // it can be seen, at 96 and 144 dpi and in each of its captions; Enter on
 // the focused button; where Help and About open; notices that wait for the
 // window; the program's icon.
-#include "TestDoubles.h"
+#include "support/TestDoubles.h"
 #include "ui/Notifier.h"
 #include "ui/ProgramIcon.h"
 #include "ui/WindowPlacement.h"

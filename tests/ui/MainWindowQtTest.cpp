@@ -1,6 +1,6 @@
 // The main window driven as a user would: start-up, edits, Apply, file
 // choice, key boxes and runs, with a fake clock and recording devices.
-#include "TestDoubles.h"
+#include "support/TestDoubles.h"
 
 #include <QClipboard>
 #include <QFile>

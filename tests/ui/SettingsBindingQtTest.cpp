@@ -1,7 +1,7 @@
 // Settings and the window's controls: which control each record goes to,
 // in what order the controls change (each change runs that control's own
 // handling), and the texts the boxes get from a file and as defaults.
-#include "TestDoubles.h"
+#include "support/TestDoubles.h"
 #include "settings/SettingsFormat.h"
 #include "ui/SettingsBinding.h"
 #include "ui/VbControls.h"

@@ -11,10 +11,36 @@ namespace sorvane::ui {
 
 namespace {
 
+enum class ControlKind {
+    Label,        // a caption
+    FieldLabel,   // a caption in front of its box: right-aligned, it ends where the box begins
+    TextBox,      // the caption is the box's text
+    KeyBox,       // a read-only text box that captures keys
+    BeepList,     // the multi-line beep list
+    CheckBox,     // value: 0 clear, 1 checked
+    OptionButton, // value: 1 selected
+    FileList,     // the settings files of the working folder
+    Button,       // Enter presses it when it has the focus, as Space does
+};
+
+struct ControlRow {
+    const char* name;
+    ControlKind kind;
+    const char* caption;          // a box's initial text
+    int left, top, width, height; // twips
+    const char* tip;              // null: none
+    int value;
+};
+
+// The client area, in twips.
+constexpr int kMainWindowWidthTwips = 5475;
+constexpr int kMainWindowHeightTwips = 4935;
+
 using K = ControlKind;
 
-// name, kind, caption (a box's text), left, top, width, height, tip, value
-const ControlSpec kControls[] = {
+// In the order the controls are made, which is their stacking order (the
+// labels then go below the rest).
+const ControlRow kControls[] = {
     // Key assignment, top right.
     {"Label1", K::FieldLabel, "Start Key:", 2280, 120, 735, 255, nullptr, 0},
     {"Text1", K::KeyBox, "118", 3120, 120, 2295, 285,
@@ -86,7 +112,8 @@ const ControlSpec kControls[] = {
     {"Command1", K::Button, "Exit", 4800, 4560, 615, 315, nullptr, 0},
 };
 
-// Exit first, then straight into the three key boxes.
+// The controls that take the focus, first to last: Exit first, then
+// straight into the three key boxes.
 const char* const kTabOrder[] = {
     "Command1",
     "Text1",
@@ -115,14 +142,14 @@ const char* const kTabOrder[] = {
     "Check2",
 };
 
-QWidget* createControl(const ControlSpec& spec, QWidget& window) {
-    const QString caption = QString::fromUtf8(spec.caption);
+QWidget* createControl(const ControlRow& row, QWidget& window) {
+    const QString caption = QString::fromUtf8(row.caption);
     QWidget* control = nullptr;
-    switch (spec.kind) {
+    switch (row.kind) {
     case K::Label:
     case K::FieldLabel: {
         auto* label = new QLabel(caption, &window);
-        if (spec.kind == K::FieldLabel)
+        if (row.kind == K::FieldLabel)
             label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         control = label;
         break;
@@ -130,7 +157,7 @@ QWidget* createControl(const ControlSpec& spec, QWidget& window) {
     case K::TextBox:
     case K::KeyBox: {
         auto* box = new QLineEdit(caption, &window);
-        box->setReadOnly(spec.kind == K::KeyBox);
+        box->setReadOnly(row.kind == K::KeyBox);
         box->setTextMargins(0, 0, 0, 0);
         control = box;
         break;
@@ -146,13 +173,13 @@ QWidget* createControl(const ControlSpec& spec, QWidget& window) {
     }
     case K::CheckBox: {
         auto* check = new VbCheckBox(caption, &window);
-        check->setValue(spec.value);
+        check->setValue(row.value);
         control = check;
         break;
     }
     case K::OptionButton: {
         auto* option = new VbOptionButton(caption, &window);
-        option->setChecked(spec.value == 1);
+        option->setChecked(row.value == 1);
         control = option;
         break;
     }
@@ -166,9 +193,9 @@ QWidget* createControl(const ControlSpec& spec, QWidget& window) {
         break;
     }
     }
-    control->setObjectName(QLatin1String(spec.name));
-    if (spec.tip)
-        control->setToolTip(QString::fromUtf8(spec.tip));
+    control->setObjectName(QLatin1String(row.name));
+    if (row.tip)
+        control->setToolTip(QString::fromUtf8(row.tip));
     return control;
 }
 
@@ -178,18 +205,10 @@ template <typename T> T* child(const QWidget& window, const char* name) {
 
 } // namespace
 
-std::span<const ControlSpec> mainWindowControls() {
-    return kControls;
-}
-
-std::span<const char* const> mainWindowTabOrder() {
-    return kTabOrder;
-}
-
 QString designCaption(std::string_view name) {
-    for (const ControlSpec& spec : kControls) {
-        if (spec.name == name)
-            return QString::fromUtf8(spec.caption);
+    for (const ControlRow& row : kControls) {
+        if (row.name == name)
+            return QString::fromUtf8(row.caption);
     }
     return {};
 }
@@ -199,9 +218,8 @@ void createMainWindowControls(QWidget& window) {
     small.setPointSizeF(8.0);
     window.setFont(small);
     const double dpi = logicalDpiOf(&window);
-    for (const ControlSpec& spec : kControls)
-        createControl(spec, window)
-            ->setGeometry(twipsRect(spec.left, spec.top, spec.width, spec.height, dpi));
+    for (const ControlRow& row : kControls)
+        createControl(row, window)->setGeometry(twipsRect(row.left, row.top, row.width, row.height, dpi));
     window.setFixedSize(twipsToPixels(kMainWindowWidthTwips, dpi),
                         twipsToPixels(kMainWindowHeightTwips, dpi));
     // Labels lie below the other controls: where a label's box reaches over

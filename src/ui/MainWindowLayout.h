@@ -1,15 +1,14 @@
 #pragma once
-// What the main window shows: every control with its name, kind, caption,
-// place and tip, and the order the Tab key walks them in.  The window is
-// built from these tables; its handlers and the tests find the controls by
-// their names.
+// What the main window shows.  Two tables in MainWindowLayout.cpp hold it:
+// every control with its name, kind, caption, place and tip, and the order
+// the Tab key walks them in.  The window is built from them; its handlers
+// and the tests find the controls by their names.
 #include "ui/BeepListBox.h"
 #include "ui/SettingsFileList.h"
 #include "ui/VbControls.h"
 
 #include <QString>
 
-#include <span>
 #include <string_view>
 
 class QLabel;
@@ -18,39 +17,6 @@ class QPushButton;
 class QWidget;
 
 namespace sorvane::ui {
-
-enum class ControlKind {
-    Label,        // a caption
-    FieldLabel,   // a caption in front of its box: right-aligned, it ends where the box begins
-    TextBox,      // the caption is the box's text
-    KeyBox,       // a read-only text box that captures keys
-    BeepList,     // the multi-line beep list
-    CheckBox,     // value: 0 clear, 1 checked
-    OptionButton, // value: 1 selected
-    FileList,     // the settings files of the working folder
-    Button,       // Enter presses it when it has the focus, as Space does
-};
-
-struct ControlSpec {
-    const char* name;
-    ControlKind kind;
-    const char* caption;
-    int left, top, width, height; // twips
-    const char* tip;              // null: none
-    int value;
-};
-
-// The client area, in twips.
-inline constexpr int kMainWindowWidthTwips = 5475;
-inline constexpr int kMainWindowHeightTwips = 4935;
-
-// In the order the controls are made, which is their stacking order (the
-// labels then go below the rest).
-std::span<const ControlSpec> mainWindowControls();
-// The controls that take the focus, first to last.
-std::span<const char* const> mainWindowTabOrder();
-// The caption (or text) a control has when the window is made.
-QString designCaption(std::string_view name);
 
 // The controls of the main window, by name.
 struct MainWindowControls {
@@ -93,6 +59,9 @@ struct MainWindowControls {
     QPushButton* Command4;
     QPushButton* Command5;
 };
+
+// The caption (or text) a control has when the window is made.
+QString designCaption(std::string_view name);
 
 // Makes the controls of the table in the window, in their initial state,
 // and lays them out: the window's 8-point font, each control at its place

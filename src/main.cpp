@@ -2,6 +2,8 @@
 #include "engine/Clock.h"
 #include "engine/Platform.h"
 #include "hotkeys/OutsideControl.h"
+#include "hotkeys/SessionBus.h"
+#include "hotkeys/TimerHotkeys.h"
 #include "settings/SettingsFile.h"
 #include "ui/Notifier.h"
 #include "ui/ProgramIcon.h"
@@ -15,65 +17,6 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
-
-namespace {
-
-// A D-Bus address names a path with the bytes outside a small safe set
-// written as %XX.
-std::string dbusAddressEscaped(const std::string& path) {
-    static const char hex[] = "0123456789abcdef";
-    std::string out;
-    for (const char ch : path) {
-        const auto c = static_cast<unsigned char>(ch);
-        if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' ||
-            c == '_' || c == '/' || c == '.' || c == '\\' || c == '*') {
-            out += ch;
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
-
-// The session bus is used only where one is running.  Without an address
-// libdbus would start a bus of its own ("autolaunch", through the X display),
-// and that bus and the services it starts would outlive the program.  So the
-// address is settled here, before Qt or anything else touches the bus: the
-// one given (less any autolaunch entry), else the user's bus socket in the
-// runtime folder, else an address that connects to nothing.
-void useOnlyARunningSessionBus() {
-    std::string kept;
-    if (const char* given = std::getenv("DBUS_SESSION_BUS_ADDRESS")) {
-        const std::string address = given;
-        std::size_t start = 0;
-        while (start <= address.size()) {
-            std::size_t end = address.find(';', start);
-            if (end == std::string::npos)
-                end = address.size();
-            const std::string entry = address.substr(start, end - start);
-            if (!entry.empty() && entry.rfind("autolaunch:", 0) != 0)
-                kept += (kept.empty() ? "" : ";") + entry;
-            start = end + 1;
-        }
-    }
-    if (kept.empty()) {
-        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        struct stat st {};
-        if (runtime != nullptr && *runtime == '/') {
-            const std::string socket = std::string(runtime) + "/bus";
-            if (::stat(socket.c_str(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_uid == ::getuid())
-                kept = "unix:path=" + dbusAddressEscaped(socket);
-        }
-    }
-    // "disabled:" is no transport libdbus knows: connecting fails at once.
-    ::setenv("DBUS_SESSION_BUS_ADDRESS", kept.empty() ? "disabled:" : kept.c_str(), 1);
-}
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     // The whole argument text is the settings file name: the arguments
@@ -89,7 +32,7 @@ int main(int argc, char* argv[]) {
     char programName[] = "sorvane-timer";
     char* qtArgv[] = {argc > 0 && argv[0] != nullptr ? argv[0] : programName, nullptr};
 
-    useOnlyARunningSessionBus();
+    sorvane::useOnlyARunningSessionBus();
 
     QApplication app(qtArgc, qtArgv);
     // Qt does not see the command line, so a session manager that restores
@@ -120,19 +63,15 @@ int main(int argc, char* argv[]) {
     sorvane::MonotonicTickClock clock;
     sorvane::ui::QtEventPump pump;
     sorvane::SoundDevices sound = sorvane::createSoundDevices(notify);
+    // The receivers outlive the backend that watches them.
+    sorvane::TimerHotkeys timerHotkeys;
     std::unique_ptr<sorvane::HotkeyBackend> hotkeys = sorvane::createHotkeyBackend(notify);
 
-    sorvane::ui::frmSorvaneTimer* window = nullptr;
-    auto endProcess = [&] {
-        // The exit beep is heard in full, then the process ends at once:
-        // no further handler runs and nothing is saved.
-        if (window)
-            window->beep.drain();
-        std::_Exit(0);
-    };
+    // The window has sounded its exit beep in full: the process ends at once.
+    auto endProcess = [] { std::_Exit(0); };
 
-    window = new sorvane::ui::frmSorvaneTimer(
-        {clock, pump, *sound.port, *sound.midi, *hotkeys, notify, endProcess});
+    auto* window = new sorvane::ui::frmSorvaneTimer(
+        {clock, pump, *sound.port, *sound.midi, *hotkeys, timerHotkeys, notify, endProcess});
     notifier.setOwner(window);
 
     window->Form_Load(commandLine);
@@ -140,8 +79,7 @@ int main(int argc, char* argv[]) {
 
     // Start, Restart and Stop from outside (sorvane-timer-ctl); without a
     // session bus the timer runs on and says so once.
-    const sorvane::OutsideControl control = sorvane::publishOutsideControl(
-        window->HotKeyCoReceiver1, window->HotKeyCoReceiver2, window->HotKeyCoReceiver3);
+    const sorvane::OutsideControl control = sorvane::publishOutsideControl(timerHotkeys);
     if (!control.problem.isEmpty())
         std::fprintf(stderr, "sorvane-timer: %s\n", qPrintable(control.problem));
     return app.exec();

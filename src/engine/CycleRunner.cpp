@@ -1,6 +1,7 @@
 #include "engine/CycleRunner.h"
 
 #include "engine/NumberText.h"
+#include "hotkeys/TimerHotkeys.h"
 
 #include <algorithm>
 
@@ -95,9 +96,7 @@ CycleRunner::Outcome CycleRunner::playRepetitions(int32_t unitMs) {
 }
 
 void CycleRunner::end() {
-    m_receivers[0]->setEnabled(true);
-    m_receivers[1]->setEnabled(false);
-    m_receivers[2]->setEnabled(false);
+    switchReceivers(HotkeyMoment::RunEnded, m_receivers);
 }
 
 } // namespace sorvane

@@ -21,7 +21,7 @@ DBusControl::~DBusControl() {
 QString DBusControl::publish() {
     if (!m_bus.isConnected()) {
         const QString why = m_bus.lastError().message();
-        return QStringLiteral("no session bus, outside control (sorvane-timer-ctl) is off%1")
+        return QStringLiteral("no session bus; outside control (sorvane-timer-ctl) is off%1")
             .arg(why.isEmpty() ? QString() : QStringLiteral(": ") + why);
     }
     // The object goes up first, so that whoever sees the name can call it.

@@ -3,7 +3,7 @@
 
 namespace sorvane {
 
-OutsideControl publishOutsideControl(HotkeyReceiver&, HotkeyReceiver&, HotkeyReceiver&) {
+OutsideControl publishOutsideControl(TimerHotkeys&) {
     return {nullptr,
             QStringLiteral("this build has no D-Bus support, outside control (sorvane-timer-ctl) is off")};
 }

@@ -3,7 +3,7 @@
 // Which implementation stands behind it is chosen when the program is
 // linked: DBusControl on the session bus, or a stand-in for builds without
 // Qt D-Bus that reports outside control as off.
-#include "hotkeys/HotkeyReceiver.h"
+#include "hotkeys/TimerHotkeys.h"
 
 #include <QObject>
 #include <QString>
@@ -19,8 +19,8 @@ struct OutsideControl {
     QString problem;
 };
 
-// Offers the three receivers to other programs.  The receivers must outlive
-// the returned control.
-OutsideControl publishOutsideControl(HotkeyReceiver& start, HotkeyReceiver& restart, HotkeyReceiver& stop);
+// Offers the Start, Restart and Stop receivers to other programs.  The
+// hotkeys must outlive the returned control.
+OutsideControl publishOutsideControl(TimerHotkeys& hotkeys);
 
 } // namespace sorvane

@@ -13,7 +13,7 @@ namespace {
 // Writes moments from slot 0, never more than the table's 255 moments.
 class TableWriter {
 public:
-    explicit TableWriter(BeepTable* table) : m_table(table) {}
+    explicit TableWriter(BeepTable& table) : m_table(table) {}
     // False once the table is full: the rest of the schedule is left out.
     // That is a cut only when a moment that would have been played is lost:
     // a 0 moment ends the table for every reader, and so does one written
@@ -25,22 +25,18 @@ public:
                 m_cut = true;
             return false;
         }
-        if (m_table)
-            (*m_table)[m_count] = value;
+        m_table[m_count] = value;
         if (value == 0.0f)
             m_ended = true;
         ++m_count;
         return true;
     }
-    void close() {
-        if (m_table)
-            (*m_table)[m_count] = 0.0f;
-    }
+    void close() { m_table[m_count] = 0.0f; }
     std::size_t count() const { return m_count; }
     bool cut() const { return m_cut; }
 
 private:
-    BeepTable* m_table;
+    BeepTable& m_table;
     std::size_t m_count = 0;
     bool m_cut = false;
     bool m_ended = false;
@@ -88,18 +84,12 @@ void generate(const ScheduleParams& p, TableWriter& out) {
 } // namespace
 
 std::size_t buildSchedule(const ScheduleParams& params, BeepTable& table, bool* cut) {
-    TableWriter out(&table);
+    TableWriter out(table);
     generate(params, out);
     out.close();
     if (cut)
         *cut = out.cut();
     return out.count();
-}
-
-bool scheduleWasCut(const ScheduleParams& params) {
-    TableWriter out(nullptr);
-    generate(params, out);
-    return out.cut();
 }
 
 } // namespace sorvane

@@ -27,8 +27,4 @@ struct ScheduleParams {
 // been played (one in front of the first 0 moment).
 std::size_t buildSchedule(const ScheduleParams& params, BeepTable& table, bool* cut = nullptr);
 
-// True when the parameters would need more moments than the table holds
-// in front of their first 0 moment.
-bool scheduleWasCut(const ScheduleParams& params);
-
 } // namespace sorvane

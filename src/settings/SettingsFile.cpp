@@ -48,20 +48,6 @@ private:
     int m_fd;
 };
 
-bool writeAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 bool writeAllAt(int fd, const char* data, std::size_t size, off_t offset) {
     std::size_t done = 0;
     while (done < size) {
@@ -287,7 +273,7 @@ FileResult saveSettingsFile(const std::string& path, const std::string& text) {
     }
 
     int err = 0;
-    if (!writeAll(fd.get(), text))
+    if (!writeAllAt(fd.get(), text.data(), text.size(), 0)) // a new file
         err = errno;
     else if (::fchmod(fd.get(), mode) != 0)
         err = errno;

@@ -26,7 +26,6 @@ public:
     // Sets the owner; messages kept until now are shown once it is shown.
     void setOwner(QWidget* owner);
     void notify(const QString& message);
-    QString lastMessage() const { return m_last; }
     // The notice on screen, if any.
     QMessageBox* notice() const;
 
@@ -40,7 +39,7 @@ private:
 
     QPointer<QWidget> m_owner;
     QPointer<QMessageBox> m_box;
-    QString m_last;
+    QString m_last; // the message shown last, not repeated while it is open
     QStringList m_waiting;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/QtKeyMap.h"
 
+#include "hotkeys/KeyNames.h"
 #include "hotkeys/VirtualKeys.h"
 
 namespace sorvane::ui {
@@ -29,22 +30,22 @@ int16_t virtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers) {
 int16_t shiftMaskFromQt(Qt::KeyboardModifiers modifiers) {
     int16_t mask = 0;
     if (modifiers.testFlag(Qt::ShiftModifier))
-        mask |= 1;
+        mask |= kShiftMask;
     if (modifiers.testFlag(Qt::ControlModifier))
-        mask |= 2;
+        mask |= kCtrlMask;
     if (modifiers.testFlag(Qt::AltModifier))
-        mask |= 4;
+        mask |= kAltMask;
     return mask;
 }
 
 int16_t shiftMaskForKeyPress(int qtKey, Qt::KeyboardModifiers modifiers) {
     int16_t mask = shiftMaskFromQt(modifiers);
     if (qtKey == Qt::Key_Shift)
-        mask |= 1;
+        mask |= kShiftMask;
     else if (qtKey == Qt::Key_Control)
-        mask |= 2;
+        mask |= kCtrlMask;
     else if (qtKey == Qt::Key_Alt)
-        mask |= 4;
+        mask |= kAltMask;
     return mask;
 }
 

@@ -10,12 +10,8 @@ namespace sorvane::ui {
 
 namespace {
 
-// A different text raises the box's change handling; the same text is no
-// change and raises nothing.
 void assign(QLineEdit* box, const std::string& text) {
-    const QString qtext = QString::fromStdString(text);
-    if (box->text() != qtext)
-        box->setText(qtext);
+    assignText(box, QString::fromStdString(text));
 }
 
 } // namespace

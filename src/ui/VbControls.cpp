@@ -1,5 +1,7 @@
 #include "ui/VbControls.h"
 
+#include <QLineEdit>
+
 #include <algorithm>
 
 namespace sorvane::ui {
@@ -44,6 +46,11 @@ VbOptionButton::VbOptionButton(const QString& caption, QWidget* parent) : QRadio
 
 void VbOptionButton::nextCheckState() {
     setChecked(true);
+}
+
+void assignText(QLineEdit* box, const QString& text) {
+    if (box->text() != text)
+        box->setText(text);
 }
 
 } // namespace sorvane::ui

@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QRadioButton>
 
+class QLineEdit;
+
 namespace sorvane::ui {
 
 class VbCheckBox : public QCheckBox {
@@ -38,5 +40,10 @@ signals:
 protected:
     void nextCheckState() override;
 };
+
+// Assigns a text to a box the way the window's handlers expect: a different
+// text raises the box's change handling, the same text is no change and
+// raises nothing.
+void assignText(QLineEdit* box, const QString& text);
 
 } // namespace sorvane::ui

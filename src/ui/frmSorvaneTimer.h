@@ -1,33 +1,28 @@
 #pragma once
 // The timer's main window.  Its controls hold the settings as text and
 // check states; handlers named after the control and the event keep the
-// shared timer state in step with them.
+// shared timer state in step with them.  What the window shows is laid down
+// in ui/MainWindowLayout; the key boxes' capture is ui/KeyBoxFilter; the
+// hotkeys themselves and their on/off rules are hotkeys/TimerHotkeys.
 #include "engine/BeepOutput.h"
 #include "engine/Clock.h"
 #include "engine/Platform.h"
 #include "engine/TimerState.h"
 #include "hotkeys/HotkeyReceiver.h"
+#include "hotkeys/TimerHotkeys.h"
+#include "ui/MainWindowLayout.h"
 #include "ui/SettingsBinding.h"
-#include "ui/VbControls.h"
 
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-#include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class frmHelp;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
-class QPlainTextEdit;
-class QPushButton;
 
 namespace sorvane::ui {
-
-class QtEventPump;
 
 // What the window needs from the platform, passed in so that tests can
 // drive it with a fake clock and recording devices.
@@ -37,16 +32,16 @@ struct TimerServices {
     PortOutput& port;
     MidiPlayer& midi;
     HotkeyBackend& hotkeys;
+    // The Start, Restart and Stop receivers and keys, which the window
+    // attaches to the backend and answers.
+    TimerHotkeys& timerHotkeys;
     Notify notify;                    // tells the user without blocking
     std::function<void()> endProcess; // ends the process at once
 };
 
-struct HotkeyAssignment {
-    int16_t keyCode = 0;
-    int16_t shift = 0;
-};
-
-class frmSorvaneTimer : public QWidget {
+// The controls are the window's own (private); others find them by name
+// (controlsOf in ui/MainWindowLayout.h).
+class frmSorvaneTimer : public QWidget, private MainWindowControls {
     Q_OBJECT
 public:
     explicit frmSorvaneTimer(TimerServices services, QWidget* parent = nullptr);
@@ -93,73 +88,19 @@ public:
     // as the user typed (CR LF) or pasted it (CR CR LF, a lone LF, ...).
     QString text8() const;
     void setText8(const QString& text);
-    // The folder the file list shows (the working folder at start-up).
-    QString fileListPath() const { return m_folder; }
-    // Re-reads the working folder and highlights the current file.
-    void refreshFileList();
 
-    // Shared state.
-    TimerState state;
-    BeepOutput beep;
-    QString IniFileName;
-    QString ProgramVersion;
-    std::array<HotkeyAssignment, 3> hotkeys{};
-    HotkeyReceiver HotKeyCoReceiver1;
-    HotkeyReceiver HotKeyCoReceiver2;
-    HotkeyReceiver HotKeyCoReceiver3;
-
-    // Controls.
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label5;
-    QLabel* Label6;
-    QLabel* Label7;
-    QLabel* Label8;
-    QLabel* Label9;
-    QLabel* Label10;
-    QLabel* Label11;
-    QLabel* Label12;
-    QLabel* Label14;
-    QLabel* Label15;
-    QLineEdit* Text1;
-    QLineEdit* Text2;
-    QLineEdit* Text3;
-    QLineEdit* Text4;
-    QLineEdit* Text5;
-    QLineEdit* Text6;
-    QLineEdit* Text7;
-    QPlainTextEdit* Text8;
-    QLineEdit* Text9;
-    QLineEdit* TxtCycleTime;
-    QLineEdit* TxtCycleWarnTime;
-    QLineEdit* TxtFinalCountTime;
-    QLineEdit* TxtFinalCountBps;
-    VbCheckBox* Check1;
-    VbCheckBox* Check2;
-    VbCheckBox* ChkWarn;
-    VbCheckBox* ChkFinalCount;
-    VbOptionButton* OptCycleUnitsSec;
-    VbOptionButton* OptcycleUnitsMin;
-    QListWidget* File1;
-    QPushButton* Command1;
-    QPushButton* Command2;
-    QPushButton* Command3;
-    QPushButton* Command4;
-    QPushButton* Command5;
-
-    // Assigns a text the way the window's handlers expect: a different text
-    // raises the box's change handler, the same text raises nothing.
-    static void assign(QLineEdit* box, const QString& text);
+    // The shared state, as the handlers left it.
+    const TimerState& state() const { return m_state; }
+    const BeepOutput& beepOutput() const { return m_beep; }
+    // The name of the current settings file.
+    const QString& iniFileName() const { return m_iniFileName; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void createControls();
     void connectHandlers();
-    void applyLayout();
     void fitCaptions();
     // "Current Beep Cycle (in sec)" or "(in min)", after the unit option.
     void setBeepListCaption();
@@ -168,31 +109,34 @@ private:
     // Steps of LoadSettings.
     void showFileText(const std::string& data);
     void keepCurrentFileAfter(const std::string& failure);
-    // The default settings, put into the window's controls.
-    void setDefaults();
     // MIDI beeps when the pitch box reads as 0, speaker beeps with the pitch
     // and duration as they stand otherwise.
     void showBeepSource();
     // "midi" in the pitch and duration boxes, both disabled.
     void showMidiTones();
     QLineEdit* keyBox(int box) const;
-    HotkeyReceiver& receiver(int box);
     void notify(const QString& message);
+    // The beep of the Exit button and the close box, heard in full; then the
+    // process ends.
+    void exitProgram();
     // IniFileName as the system's bytes.
     std::string settingsPath() const;
     // Writes the settings shown into the current file; the error, if any.
     std::string writeSettings();
-    // The list entry of the current file, if the list shows it.
-    QListWidgetItem* currentFileItem() const;
-    void showCurrentFileInList();
+    // Re-reads the working folder and highlights the current file.
+    void refreshFileList();
     // After a key or the mouse moved the list's selection: a selected file
     // that is not the current one is loaded as if clicked.
     void followListSelection();
     void deleteCurrentFile();
 
     TimerServices m_services;
+    TimerHotkeys& m_hotkeys;
+    TimerState m_state;
+    BeepOutput m_beep;
+    QString m_iniFileName;
+    QString m_programVersion;
     std::string m_folderBytes; // the working folder at start-up
-    QString m_folder;
     // The file last loaded or created; a load that fails goes back to it.
     QString m_currentFile;
     // The Help window while it is open: a second click on Help brings it

@@ -7,6 +7,7 @@
 #include "engine/BeepOutput.h"
 #include "engine/Clock.h"
 #include "hotkeys/HotkeyReceiver.h"
+#include "hotkeys/TimerHotkeys.h"
 #include "ui/QtEventPump.h"
 #include "ui/frmSorvaneTimer.h"
 
@@ -89,10 +90,12 @@ int main(int argc, char* argv[]) {
     sorvane::ui::QtEventPump pump;
     CountingPort port;
     sorvane::NullMidiPlayer midi;
+    sorvane::TimerHotkeys keys;
     sorvane::NullHotkeyBackend hotkeys;
     long messages = 0;
     sorvane::ui::frmSorvaneTimer w(
-        {clock, pump, port, midi, hotkeys, [&](const std::string&) { ++messages; }, [] {}});
+        {clock, pump, port, midi, hotkeys, keys, [&](const std::string&) { ++messages; }, [] {}});
+    const sorvane::ui::MainWindowControls ctl = sorvane::ui::controlsOf(w);
     w.Form_Load(QStringLiteral("dense.ini"));
 
     // Handlers fired from a timer, so they run nested in the run's yields.
@@ -110,7 +113,7 @@ int main(int argc, char* argv[]) {
         switch (n % 10) {
         case 0:
         case 5:
-            w.Text7->setText(QString::number(1 + n % 17)); // rate edit; the custom list puts 5 back
+            ctl.Text7->setText(QString::number(1 + n % 17)); // rate edit; the custom list puts 5 back
             break;
         case 1:
             w.KeyBox_KeyDown(1, static_cast<int16_t>(65 + n % 26), 0);
@@ -119,10 +122,10 @@ int main(int argc, char* argv[]) {
             w.File1_Click(QStringLiteral("dense.ini"));
             break;
         case 3:
-            w.Text4->setText(QString::number(1 + n % 3));
+            ctl.Text4->setText(QString::number(1 + n % 3));
             break;
         default:
-            w.Text5->setText(QStringLiteral("1"));
+            ctl.Text5->setText(QStringLiteral("1"));
             break;
         }
         // Rarely: Apply (ends the run and saves) and a key box taking the
@@ -144,7 +147,6 @@ int main(int argc, char* argv[]) {
     long rssMax = 0;
     long repetitions = 0;
     while (repetitions < target) {
-        w.state.stopFlag = 0;
         w.HotKeyCoReceiver1_HotKeyDown(); // returns when the run is over
         ++runs;
         repetitions = port.beeps / kMoments;

@@ -12,8 +12,8 @@
 #include "hotkeys/HotkeyReceiver.h"
 #include "hotkeys/KeyNames.h"
 #include "hotkeys/VirtualKeys.h"
-#include "ui/QtKeyMap.h"
 #include "support/TestDoubles.h"
+#include "ui/QtKeyMap.h"
 
 #include <QApplication>
 #include <QDir>
@@ -238,21 +238,22 @@ private slots:
         testing_support::ScriptedPump pump{clock};
         testing_support::RecordingPort port{clock};
         testing_support::RecordingMidi midi;
+        // The receivers outlive the backend that watches them.
+        TimerHotkeys keys;
         auto backend = createHotkeyBackend([](const std::string& text) { qWarning() << text.c_str(); });
         QVERIFY(backend->isAvailable());
-        // The window's receivers outlive the backend that watches them.
         auto window = std::make_unique<ui::frmSorvaneTimer>(
-            ui::TimerServices{clock, pump, port, midi, *backend, [](const std::string&) {}, [] {}});
+            ui::TimerServices{clock, pump, port, midi, *backend, keys, [](const std::string&) {}, [] {}});
         auto releaseBackendFirst = qScopeGuard([&] { backend.reset(); });
         ui::frmSorvaneTimer& w = *window;
         w.Form_Load(QString());
-        w.HotKeyCoReceiver3.setKeyCode(w.HotKeyCoReceiver1.keyCode());
+        keys.stopReceiver().setKeyCode(keys.startReceiver().keyCode());
         const size_t ready = port.beepTicks.size();
         QVERIFY(xdotool({"key", "F7"}));
         QTRY_COMPARE_WITH_TIMEOUT(port.beepTicks.size(), ready + 2, kWaitMs);
-        QVERIFY(w.HotKeyCoReceiver1.isEnabled());
-        QVERIFY(!w.HotKeyCoReceiver2.isEnabled());
-        QVERIFY(!w.HotKeyCoReceiver3.isEnabled());
+        QVERIFY(keys.startReceiver().isEnabled());
+        QVERIFY(!keys.restartReceiver().isEnabled());
+        QVERIFY(!keys.stopReceiver().isEnabled());
         QCOMPARE(port.beepTicks.size(), ready + 2); // no scheduled beep
         QDir::setCurrent(previous);
     }
@@ -306,8 +307,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
         h.window->activateWindow(); // there is no window manager to do it
         QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
-        h.window->Text1->setFocus(Qt::MouseFocusReason);
-        QTRY_VERIFY(h.window->Text1->hasFocus());
+        const auto ctl = ui::controlsOf(*h.window);
+        ctl.Text1->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(ctl.Text1->hasFocus());
 
         CountingReceiver hotkey(0);
         auto backend = createHotkeyBackend([](const std::string& text) { qWarning() << text.c_str(); });
@@ -317,9 +319,8 @@ private slots:
         if (!keyClass.setUp.isEmpty())
             QVERIFY(xdotool(QStringList{"key"} + keyClass.setUp));
         QVERIFY(xdotool(QStringList{"key"} + keyClass.press));
-        const bool shown =
-            QTest::qWaitFor([&] { return h.window->Text1->text() == keyClass.shown; }, kWaitMs);
-        const QString text = h.window->Text1->text();
+        const bool shown = QTest::qWaitFor([&] { return ctl.Text1->text() == keyClass.shown; }, kWaitMs);
+        const QString text = ctl.Text1->text();
         QApplication::processEvents();
         const bool menuOpen = QApplication::activePopupWidget() != nullptr;
         if (menuOpen)
@@ -327,8 +328,8 @@ private slots:
 
         // The hotkey on the code assigned fires for the key, wherever the
         // focus is, and for the other keys of the class.
-        hotkey.receiver.setKeyCode(h.window->hotkeys[0].keyCode);
-        h.window->Command1->setFocus(Qt::MouseFocusReason);
+        hotkey.receiver.setKeyCode(h.keys.assignment(0).keyCode);
+        ctl.Command1->setFocus(Qt::MouseFocusReason);
         int fired = 0;
         for (const QString& key : QStringList{keyClass.press.join(QLatin1Char(' '))} + keyClass.alsoFires) {
             const int before = hotkey.presses;

@@ -39,6 +39,14 @@ std::vector<float> head(const BeepTable& t, std::size_t n) {
     return std::vector<float>(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(n));
 }
 
+// Whether building the schedule cuts it, as the window learns it.
+bool scheduleWasCut(const ScheduleParams& params) {
+    BeepTable table{};
+    bool cut = false;
+    buildSchedule(params, table, &cut);
+    return cut;
+}
+
 // The design-time values of the window's controls.
 ScheduleParams designParams() {
     ScheduleParams p;

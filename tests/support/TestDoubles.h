@@ -5,6 +5,7 @@
 #include "engine/BeepOutput.h"
 #include "engine/Clock.h"
 #include "hotkeys/HotkeyReceiver.h"
+#include "hotkeys/TimerHotkeys.h"
 #include "ui/frmSorvaneTimer.h"
 
 #include <QCoreApplication>
@@ -77,6 +78,7 @@ struct Harness {
     ScriptedPump pump{clock};
     RecordingPort port{clock};
     RecordingMidi midi;
+    sorvane::TimerHotkeys keys;
     sorvane::NullHotkeyBackend hotkeys;
     std::vector<std::string> messages;
     int exits = 0;
@@ -85,7 +87,7 @@ struct Harness {
     Harness() {
         QDir::setCurrent(dir.path());
         window = std::make_unique<sorvane::ui::frmSorvaneTimer>(sorvane::ui::TimerServices{
-            clock, pump, port, midi, hotkeys, [this](const std::string& m) { messages.push_back(m); },
+            clock, pump, port, midi, hotkeys, keys, [this](const std::string& m) { messages.push_back(m); },
             [this] { ++exits; }});
     }
     ~Harness() {

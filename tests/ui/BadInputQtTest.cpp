@@ -175,7 +175,7 @@ struct Case {
 };
 
 void typeName(ui::frmSorvaneTimer& w, const QString& name) {
-    w.Text9->setText(name);
+    ui::controlsOf(w).Text9->setText(name);
     w.Text9_LostFocus();
 }
 
@@ -430,7 +430,7 @@ std::vector<Case> buildCases() {
         c.prepare = file("keep.ini", settingsFile({{4, "123"}}));
         c.commandLine = "keep.ini";
         c.action = [killed](ui::frmSorvaneTimer& w, const QDir&) {
-            w.Text6->setText("77");
+            ui::controlsOf(w).Text6->setText("77");
             std::fflush(nullptr);
             const pid_t child = ::fork();
             if (child == 0) {
@@ -469,45 +469,46 @@ std::vector<Case> buildCases() {
 // What is wrong with the window's settings, if anything: every number box
 // reads as a finite number, the key boxes name keys, the cached values agree
 // with the boxes, and the beep table is closed within its slots and shown.
-QStringList unusable(const ui::frmSorvaneTimer& w) {
+QStringList unusable(const ui::frmSorvaneTimer& w, const TimerHotkeys& keys) {
+    const auto ctl = ui::controlsOf(w);
     QStringList problems;
-    for (const QLineEdit* box :
-         {w.Text6, w.Text7, w.TxtCycleTime, w.TxtCycleWarnTime, w.TxtFinalCountTime, w.TxtFinalCountBps}) {
+    for (const QLineEdit* box : {ctl.Text6, ctl.Text7, ctl.TxtCycleTime, ctl.TxtCycleWarnTime,
+                                 ctl.TxtFinalCountTime, ctl.TxtFinalCountBps}) {
         if (!std::isfinite(numberFromText(box->text().toStdString())) || box->text().trimmed().isEmpty())
             problems << box->objectName() + " holds \"" + box->text() + "\"";
     }
-    const bool midi = w.Check2->value() == 1;
-    for (const QLineEdit* box : {w.Text4, w.Text5}) {
+    const bool midi = ctl.Check2->value() == 1;
+    for (const QLineEdit* box : {ctl.Text4, ctl.Text5}) {
         const double v = numberFromText(box->text().toStdString());
         if (midi ? box->text() != "midi" : !(v > 0))
             problems << box->objectName() + " holds \"" + box->text() + "\"";
     }
     for (std::size_t i = 0; i < 3; ++i) {
-        if (w.hotkeys[i].keyCode == 0)
+        if (keys.assignment(i).keyCode == 0)
             problems << QStringLiteral("key %1 is None").arg(i + 1);
     }
-    for (const QLineEdit* box : {w.Text1, w.Text2, w.Text3})
+    for (const QLineEdit* box : {ctl.Text1, ctl.Text2, ctl.Text3})
         if (box->text().isEmpty())
             problems << box->objectName() + " is empty";
-    if (w.beep.beepPitch != toInt16(numberFromText(w.Text4->text().toStdString())) ||
-        w.state.repeatCount != toInt16(numberFromText(w.Text6->text().toStdString())))
+    if (w.beepOutput().beepPitch != toInt16(numberFromText(ctl.Text4->text().toStdString())) ||
+        w.state().repeatCount != toInt16(numberFromText(ctl.Text6->text().toStdString())))
         problems << "cached values differ from the boxes";
-    for (const ui::VbCheckBox* c : {w.Check1, w.Check2, w.ChkWarn, w.ChkFinalCount})
+    for (const ui::VbCheckBox* c : {ctl.Check1, ctl.Check2, ctl.ChkWarn, ctl.ChkFinalCount})
         if (c->value() < 0 || c->value() > 2)
             problems << c->objectName() + " has state " + QString::number(c->value());
-    if (w.OptcycleUnitsMin->isChecked() == w.OptCycleUnitsSec->isChecked())
+    if (ctl.OptcycleUnitsMin->isChecked() == ctl.OptCycleUnitsSec->isChecked())
         problems << "unit options disagree";
     std::size_t end = 0;
-    while (end < kBeepTableSize && w.state.beepTimes[end] != 0.0f)
+    while (end < kBeepTableSize && w.state().beepTimes[end] != 0.0f)
         ++end;
     if (end > kMaxBeepMoments)
         problems << "beep table has no closing 0";
     for (std::size_t i = 0; i < end && i < kBeepTableSize; ++i)
-        if (!std::isfinite(w.state.beepTimes[i]))
+        if (!std::isfinite(w.state().beepTimes[i]))
             problems << "beep table holds a value that is not finite";
-    if (w.text8() != QString::fromStdString(beepListText(w.state.beepTimes)))
+    if (w.text8() != QString::fromStdString(beepListText(w.state().beepTimes)))
         problems << "Text8 does not show the table in use";
-    if (w.Text9->text() != w.IniFileName || w.IniFileName.isEmpty())
+    if (ctl.Text9->text() != w.iniFileName() || w.iniFileName().isEmpty())
         problems << "Text9 does not show the current file";
     return problems;
 }
@@ -518,12 +519,13 @@ QString shortened(QString text, int max = 90) {
 }
 
 QString windowSummary(const ui::frmSorvaneTimer& w) {
+    const auto ctl = ui::controlsOf(w);
     std::size_t end = 0;
-    while (end < kBeepTableSize && w.state.beepTimes[end] != 0.0f)
+    while (end < kBeepTableSize && w.state().beepTimes[end] != 0.0f)
         ++end;
     return QStringLiteral("keys %1/%2/%3, pitch %4, dur %5, reps %6, cycle%7, %8 beeps")
-        .arg(w.Text1->text(), w.Text2->text(), w.Text3->text(), w.Text4->text(), w.Text5->text(),
-             w.Text6->text(), w.TxtCycleTime->text())
+        .arg(ctl.Text1->text(), ctl.Text2->text(), ctl.Text3->text(), ctl.Text4->text(), ctl.Text5->text(),
+             ctl.Text6->text(), ctl.TxtCycleTime->text())
         .arg(end);
 }
 
@@ -607,12 +609,14 @@ int runPermissionCell(int index) {
     ui::QtEventPump pump;
     NullPortOutput port;
     NullMidiPlayer midi;
+    TimerHotkeys keys;
     NullHotkeyBackend hotkeys;
     QStringList notices;
     auto window = std::make_unique<ui::frmSorvaneTimer>(
-        ui::TimerServices{clock, pump, port, midi, hotkeys,
+        ui::TimerServices{clock, pump, port, midi, hotkeys, keys,
                           [&](const std::string& m) { notices << QString::fromStdString(m); }, [] {}});
     auto& w = *window;
+    const auto ctl = ui::controlsOf(w);
     w.show();
     QString asked = QStringLiteral("no question");
     switch (cell.use) {
@@ -622,21 +626,21 @@ int runPermissionCell(int index) {
     case Use::Click: {
         w.Form_Load(QString());
         QCoreApplication::processEvents();
-        const QList<QListWidgetItem*> items = w.File1->findItems(QStringLiteral("x.ini"), Qt::MatchExactly);
+        const QList<QListWidgetItem*> items = ctl.File1->findItems(QStringLiteral("x.ini"), Qt::MatchExactly);
         if (items.size() != 1)
             return 3;
-        QTest::mouseClick(w.File1->viewport(), Qt::LeftButton, {},
-                          w.File1->visualItemRect(items[0]).center());
+        QTest::mouseClick(ctl.File1->viewport(), Qt::LeftButton, {},
+                          ctl.File1->visualItemRect(items[0]).center());
         break;
     }
     case Use::Apply:
         w.Form_Load(QStringLiteral("x.ini"));
-        w.Text6->setText(QStringLiteral("8"));
-        w.Command2->click();
+        ctl.Text6->setText(QStringLiteral("8"));
+        ctl.Command2->click();
         break;
     case Use::Delete:
         w.Form_Load(QStringLiteral("x.ini"));
-        w.Command4->click();
+        ctl.Command4->click();
         QCoreApplication::processEvents();
         if (auto* question = w.findChild<QMessageBox*>(); question && question->isVisible()) {
             asked = "asked \"" + question->text() + "\", answered " + (cell.answerYes ? "Yes" : "No");
@@ -646,13 +650,13 @@ int runPermissionCell(int index) {
     }
     for (int i = 0; i < 3; ++i)
         QCoreApplication::processEvents();
-    const QListWidgetItem* lit = w.File1->currentItem();
-    const bool highlighted = lit && lit->isSelected() && w.File1->selectedItems().size() == 1;
+    const QListWidgetItem* lit = ctl.File1->currentItem();
+    const bool highlighted = lit && lit->isSelected() && ctl.File1->selectedItems().size() == 1;
     std::printf("notices\t%s\n", qPrintable(notices.join(QStringLiteral(" / "))));
     std::printf("question\t%s\n", qPrintable(asked));
-    std::printf("file box\t%s\n", qPrintable(w.Text9->text()));
+    std::printf("file box\t%s\n", qPrintable(ctl.Text9->text()));
     std::printf("highlight\t%s\n", highlighted ? qPrintable(lit->text()) : "(none)");
-    std::printf("repetitions\t%s\n", qPrintable(w.Text6->text()));
+    std::printf("repetitions\t%s\n", qPrintable(ctl.Text6->text()));
     std::fflush(stdout);
     return 0;
 }
@@ -814,13 +818,15 @@ void BadInputTest::matrix() {
     ui::QtEventPump pump;
     NullPortOutput port;
     NullMidiPlayer midi;
+    TimerHotkeys keys;
     NullHotkeyBackend hotkeys;
     QStringList messages;
     int exits = 0;
     auto window = std::make_unique<ui::frmSorvaneTimer>(ui::TimerServices{
-        clock, pump, port, midi, hotkeys,
+        clock, pump, port, midi, hotkeys, keys,
         [&](const std::string& m) { messages << QString::fromStdString(m); }, [&] { ++exits; }});
     auto& w = *window;
+    const auto ctl = ui::controlsOf(w);
     const QString expectedStartFile =
         c.commandLine.isEmpty() ? QStringLiteral("SorvaneTimer.ini") : QString();
     w.Form_Load(c.commandLine);
@@ -837,7 +843,7 @@ void BadInputTest::matrix() {
     for (const QString& name : changed)
         if (!allowed(name, c.rewritten))
             unexpected << name;
-    const QStringList problems = unusable(w);
+    const QStringList problems = unusable(w, keys);
 
     QString happened = QStringLiteral("kept running");
     happened += changed.isEmpty() ? QStringLiteral("; no file changed") : "; changed: " + changed.join(", ");
@@ -852,18 +858,18 @@ void BadInputTest::matrix() {
     QVERIFY2(unexpected.isEmpty(), qPrintable("stored files changed: " + unexpected.join(", ")));
     QVERIFY2(!messages.isEmpty() == c.toldUser, qPrintable("messages: " + messages.join(" / ")));
     if (c.commandLine.isEmpty() && !c.action)
-        QCOMPARE(w.IniFileName, expectedStartFile);
+        QCOMPARE(w.iniFileName(), expectedStartFile);
     Q_UNUSED(startMessages);
 
     // Case-specific outcomes.
     if (c.name.startsWith("settings file replaced by a folder")) {
         QVERIFY(QFileInfo(dir.filePath("work.ini")).isDir());
         QCOMPARE(after.value("work.ini/keep.txt"), QByteArray("keep"));
-        QCOMPARE(w.Text4->text(), QString(" 150")); // the settings in use stay
+        QCOMPARE(ctl.Text4->text(), QString(" 150")); // the settings in use stay
         QCOMPARE(messages.size(), 2);
     } else if (c.name.startsWith("300 list values") || c.name.startsWith("10 MB")) {
         QCOMPARE(w.text8().count("\r\n"), 255);
-        QCOMPARE(w.state.beepTimes[255], 0.0f);
+        QCOMPARE(w.state().beepTimes[255], 0.0f);
     } else if (c.name == "save killed half-way (file size signal)") {
         QCOMPARE(after.value("keep.ini"), before.value("keep.ini"));
         const QStringList temps = QDir(dir.path()).entryList({".sorvane-save-*"}, QDir::Files | QDir::Hidden);
@@ -882,12 +888,12 @@ void BadInputTest::matrix() {
         QVERIFY2(messages.last().endsWith("the defaults were used for the others."),
                  qPrintable(messages.last()));
     } else if (c.name == "negative key codes") {
-        QCOMPARE(w.Text1->text(), QString("Ascii Key -5"));
-        QCOMPARE(w.hotkeys[1].keyCode, int16_t(-32768));
+        QCOMPARE(ctl.Text1->text(), QString("Ascii Key -5"));
+        QCOMPARE(keys.assignment(1).keyCode, int16_t(-32768));
     } else if (c.name == "numbers beyond 16 and 32 bits") {
-        QCOMPARE(w.hotkeys[0].keyCode, int16_t(32767));
-        QCOMPARE(w.state.repeatCount, int16_t(32767));
-        QCOMPARE(w.Check1->value(), 2);
+        QCOMPARE(keys.assignment(0).keyCode, int16_t(32767));
+        QCOMPARE(w.state().repeatCount, int16_t(32767));
+        QCOMPARE(ctl.Check1->value(), 2);
     }
 
     if (!c.knownFault.isEmpty())

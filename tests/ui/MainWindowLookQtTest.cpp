@@ -190,18 +190,19 @@ void MainWindowLookQtTest::captionsFit() {
 
     Harness h;
     auto& w = *h.window;
+    const auto ctl = sorvane::ui::controlsOf(w);
     w.Form_Load(QString());
-    QCOMPARE(w.Label11->text(), QStringLiteral("Current Beep Cycle in sec:"));
-    const double designCaptionSize = w.Label11->font().pointSizeF();
+    QCOMPARE(ctl.Label11->text(), QStringLiteral("Current Beep Cycle in sec:"));
+    const double designCaptionSize = ctl.Label11->font().pointSizeF();
     if (unit == QStringLiteral("min"))
-        w.OptcycleUnitsMin->click();
+        ctl.OptcycleUnitsMin->click();
     if (unit == QStringLiteral("sec")) {
-        w.OptcycleUnitsMin->click();
-        w.OptCycleUnitsSec->click();
+        ctl.OptcycleUnitsMin->click();
+        ctl.OptCycleUnitsSec->click();
     }
     if (!unit.isEmpty())
-        QCOMPARE(w.Label11->text(), QStringLiteral("Current Beep Cycle (in %1)").arg(unit));
-    QCOMPARE(w.Label11->font().pointSizeF(), designCaptionSize);
+        QCOMPARE(ctl.Label11->text(), QStringLiteral("Current Beep Cycle (in %1)").arg(unit));
+    QCOMPARE(ctl.Label11->font().pointSizeF(), designCaptionSize);
 
     QHash<QString, double> sizes;
     int captions = 0;
@@ -263,7 +264,7 @@ void MainWindowLookQtTest::keyboard() {
         QVERIFY(w.isVisible());
     } else if (button == QStringLiteral("Command4")) { // Delete
         QVERIFY(!QFile::exists(h.path(QStringLiteral("work.ini"))));
-        QCOMPARE(w.IniFileName, QStringLiteral("SorvaneTimer.ini"));
+        QCOMPARE(w.iniFileName(), QStringLiteral("SorvaneTimer.ini"));
     } else if (button == QStringLiteral("Command5")) { // Help
         QCOMPARE(h.beeps(), beeps);
         QCOMPARE(openWindows<frmHelp>().size(), 1);
@@ -277,15 +278,16 @@ void MainWindowLookQtTest::keyboard() {
 void MainWindowLookQtTest::helpOpensOnce() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = sorvane::ui::controlsOf(w);
     w.Form_Load(QString());
     w.show();
     const int beeps = h.beeps();
-    w.Command5->click();
+    ctl.Command5->click();
     QCOMPARE(openWindows<frmHelp>().size(), 1);
     QPointer<frmHelp> first = openWindows<frmHelp>().first();
     QCOMPARE(first->parentWidget(), &w);
-    w.Command5->click();
-    w.Command5->click();
+    ctl.Command5->click();
+    ctl.Command5->click();
     QCOMPARE(openWindows<frmHelp>().size(), 1);
     QCOMPARE(openWindows<frmHelp>().first(), first.data());
     QCOMPARE(h.beeps(), beeps);
@@ -294,7 +296,7 @@ void MainWindowLookQtTest::helpOpensOnce() {
     QCOMPARE(h.beeps(), beeps + 1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(first.isNull());
-    w.Command5->click();
+    ctl.Command5->click();
     QCOMPARE(openWindows<frmHelp>().size(), 1);
     openWindows<frmHelp>().first()->close();
     QCOMPARE(h.beeps(), beeps + 2);
@@ -346,6 +348,7 @@ void MainWindowLookQtTest::noticesWaitForTheWindow() {
 
     Harness h;
     auto& w = *h.window;
+    const auto ctl = sorvane::ui::controlsOf(w);
     notifier.setOwner(&w);
     notifier.notify(QStringLiteral("second"));
     QCoreApplication::processEvents();
@@ -361,7 +364,7 @@ void MainWindowLookQtTest::noticesWaitForTheWindow() {
     notifier.notice()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    w.Command3->click(); // About
+    ctl.Command3->click(); // About
     QCOMPARE(openWindows<frmAbout>().size(), 1);
     notifier.notify(QStringLiteral("third"));
     QVERIFY(notifier.notice());

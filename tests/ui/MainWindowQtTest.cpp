@@ -100,9 +100,10 @@ QString windowName(const QByteArray& bytes) {
 }
 
 QStringList fileListNames(const ui::frmSorvaneTimer& w) {
+    const QListWidget* list = ui::controlsOf(w).File1;
     QStringList names;
-    for (int i = 0; i < w.File1->count(); ++i)
-        names << w.File1->item(i)->text();
+    for (int i = 0; i < list->count(); ++i)
+        names << list->item(i)->text();
     return names;
 }
 
@@ -141,43 +142,45 @@ private slots:
 void MainWindowTest::designTimeTextsBeforeStartUp() {
     Harness h;
     auto& w = *h.window;
-    QCOMPARE(w.Text1->text(), QString("118"));
-    QCOMPARE(w.Text2->text(), QString("20"));
-    QCOMPARE(w.Text3->text(), QString("119"));
-    QCOMPARE(w.Text9->text(), QString("Text9"));
-    QCOMPARE(w.Label11->text(), QString("Current Beep Cycle in sec:"));
+    const auto ctl = ui::controlsOf(w);
+    QCOMPARE(ctl.Text1->text(), QString("118"));
+    QCOMPARE(ctl.Text2->text(), QString("20"));
+    QCOMPARE(ctl.Text3->text(), QString("119"));
+    QCOMPARE(ctl.Text9->text(), QString("Text9"));
+    QCOMPARE(ctl.Label11->text(), QString("Current Beep Cycle in sec:"));
     QCOMPARE(w.windowTitle(), QString("SorvaneTimer"));
-    QCOMPARE(w.Check1->value(), 0);
-    QCOMPARE(w.ChkWarn->value(), 1);
-    QVERIFY(w.OptCycleUnitsSec->isChecked());
+    QCOMPARE(ctl.Check1->value(), 0);
+    QCOMPARE(ctl.ChkWarn->value(), 1);
+    QVERIFY(ctl.OptCycleUnitsSec->isChecked());
     QCOMPARE(h.beeps(), 0);
-    QCOMPARE(w.state.repeatCount, int16_t(0));
-    QCOMPARE(w.findChild<QLineEdit*>("TxtCycleWarnTime"), w.TxtCycleWarnTime);
+    QCOMPARE(w.state().repeatCount, int16_t(0));
+    QVERIFY(w.findChild<QLineEdit*>("TxtCycleWarnTime") != nullptr);
     QCOMPARE(
-        w.Text4->toolTip(),
+        ctl.Text4->toolTip(),
         QString("Keep the beep pitch value lower to reduce cpu load. A lower value gives a higher pitch."));
-    QCOMPARE(w.Text7->toolTip(), QString("Speed of  beeps in warnings."));
+    QCOMPARE(ctl.Text7->toolTip(), QString("Speed of  beeps in warnings."));
 }
 
 void MainWindowTest::startUpInEmptyFolderWritesDefaults() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
     QCOMPARE(readAll(h.path("SorvaneTimer.ini")), kDefaultFile);
     QCOMPARE(kDefaultFile.size(), 393);
-    QCOMPARE(w.Text1->text(), QString("F7"));
-    QCOMPARE(w.Text2->text(), QString("A"));
-    QCOMPARE(w.Text3->text(), QString("F8"));
-    QCOMPARE(w.Text9->text(), QString("SorvaneTimer.ini"));
+    QCOMPARE(ctl.Text1->text(), QString("F7"));
+    QCOMPARE(ctl.Text2->text(), QString("A"));
+    QCOMPARE(ctl.Text3->text(), QString("F8"));
+    QCOMPARE(ctl.Text9->text(), QString("SorvaneTimer.ini"));
     QCOMPARE(w.windowTitle(), QString("Sorvane Timer 1.01b"));
-    QCOMPARE(w.TxtCycleTime->text(), QString(" 60"));
-    QCOMPARE(w.Text4->text(), QString("100"));
-    QCOMPARE(w.beep.beepPitch, int16_t(100));
-    QCOMPARE(w.beep.beepDuration, int16_t(25));
-    QCOMPARE(w.state.repeatCount, int16_t(19));
-    QCOMPARE(w.HotKeyCoReceiver1.keyCode(), 118);
-    QCOMPARE(w.HotKeyCoReceiver2.keyCode(), 65);
-    QCOMPARE(w.HotKeyCoReceiver3.keyCode(), 119);
+    QCOMPARE(ctl.TxtCycleTime->text(), QString(" 60"));
+    QCOMPARE(ctl.Text4->text(), QString("100"));
+    QCOMPARE(w.beepOutput().beepPitch, int16_t(100));
+    QCOMPARE(w.beepOutput().beepDuration, int16_t(25));
+    QCOMPARE(w.state().repeatCount, int16_t(19));
+    QCOMPARE(h.keys.startReceiver().keyCode(), 118);
+    QCOMPARE(h.keys.restartReceiver().keyCode(), 65);
+    QCOMPARE(h.keys.stopReceiver().keyCode(), 119);
     QCOMPARE(w.text8().count("\r\n"), 21);
     QVERIFY(w.text8().startsWith(" 10\r\n 19.8\r\n"));
     QCOMPARE(h.beeps(), 1); // the one ready beep
@@ -185,8 +188,8 @@ void MainWindowTest::startUpInEmptyFolderWritesDefaults() {
     QCOMPARE(fileListNames(w), QStringList{"SorvaneTimer.ini"});
     QCOMPARE(QString::fromStdString(h.midi.file), QDir::currentPath() + "/beep.mid");
     // All receivers start switched on; start-up does not touch them.
-    QVERIFY(w.HotKeyCoReceiver1.isEnabled() && w.HotKeyCoReceiver2.isEnabled() &&
-            w.HotKeyCoReceiver3.isEnabled());
+    QVERIFY(h.keys.startReceiver().isEnabled() && h.keys.restartReceiver().isEnabled() &&
+            h.keys.stopReceiver().isEnabled());
     QVERIFY(h.messages.empty());
 }
 
@@ -208,31 +211,32 @@ void MainWindowTest::commandLineNamesTheFile() {
     QFETCH(QString, file);
     Harness h;
     h.window->Form_Load(argument);
-    QCOMPARE(h.window->IniFileName, file);
+    QCOMPARE(h.window->iniFileName(), file);
     QCOMPARE(readAll(h.path(file)), kDefaultFile);
 }
 
 void MainWindowTest::applyWithCustomListWritesTheList() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
-    w.Check1->setValue(1);
-    QVERIFY(!w.Text6->isEnabled() && !w.TxtFinalCountBps->isEnabled());
-    QVERIFY(w.Text4->isEnabled() && w.Text8->isEnabled() && w.OptCycleUnitsSec->isEnabled());
+    ctl.Check1->setValue(1);
+    QVERIFY(!ctl.Text6->isEnabled() && !ctl.TxtFinalCountBps->isEnabled());
+    QVERIFY(ctl.Text4->isEnabled() && ctl.Text8->isEnabled() && ctl.OptCycleUnitsSec->isEnabled());
     w.setText8("10\r\n20.5\r\nabc\r\n30\r\n");
     const int before = h.beeps();
-    w.Command2->click();
+    ctl.Command2->click();
     QCOMPARE(h.beeps(), before + 1);
     QCOMPARE(w.text8(), QString(" 10\r\n 20.5\r\n"));
     QCOMPARE(readAll(h.path("SorvaneTimer.ini")), withRecords({{8, "1"}}, "10\r\n20.5\r\n"));
-    QCOMPARE(w.state.stopFlag, kTrue);
+    QCOMPARE(w.state().stopFlag, kTrue);
 
     // Loading it again brings the list back.
     Harness again;
     writeFile(again.path("SorvaneTimer.ini"), withRecords({{8, "1"}}, "10\r\n20.5\r\n"));
     again.window->Form_Load(QString());
     QCOMPARE(again.window->text8(), QString(" 10\r\n 20.5\r\n"));
-    QCOMPARE(again.window->state.beepTimes[2], 0.0f);
+    QCOMPARE(again.window->state().beepTimes[2], 0.0f);
 }
 
 void MainWindowTest::shiftRecordsLoadAndVanishOnSave() {
@@ -244,11 +248,12 @@ void MainWindowTest::shiftRecordsLoadAndVanishOnSave() {
                  "119,\"Stop_Key_Code\"\r\n4,\"Stop_Key_Shift1_Ctrl2_Alt4_Code\"\r\n");
     writeFile(h.path("SorvaneTimer.ini"), file);
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
-    QCOMPARE(w.Text1->text(), QString("F9"));
-    QCOMPARE(w.Text4->text(), QString(" 100"));
-    QCOMPARE(w.beep.beepPitch, int16_t(100));
-    w.Command2->click();
+    QCOMPARE(ctl.Text1->text(), QString("F9"));
+    QCOMPARE(ctl.Text4->text(), QString(" 100"));
+    QCOMPARE(w.beepOutput().beepPitch, int16_t(100));
+    ctl.Command2->click();
     QCOMPARE(readAll(h.path("SorvaneTimer.ini")), withRecords({{1, "120"}}));
 }
 
@@ -256,13 +261,14 @@ void MainWindowTest::record8GrayedLoadsWithoutList() {
     Harness h;
     writeFile(h.path("SorvaneTimer.ini"), withRecords({{8, "2"}}, "7\r\n8\r\n"));
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
-    QCOMPARE(w.Check1->value(), 2);
-    QVERIFY(!w.Text7->isEnabled());
-    QCOMPARE(w.state.beepTimes[0], 10.0f); // computed, not the stored list
-    w.Text7->setText("3");
-    QCOMPARE(w.Text7->text(), QString("5"));
-    w.Command2->click();
+    QCOMPARE(ctl.Check1->value(), 2);
+    QVERIFY(!ctl.Text7->isEnabled());
+    QCOMPARE(w.state().beepTimes[0], 10.0f); // computed, not the stored list
+    ctl.Text7->setText("3");
+    QCOMPARE(ctl.Text7->text(), QString("5"));
+    ctl.Command2->click();
     QCOMPARE(readAll(h.path("SorvaneTimer.ini")), withRecords({{8, "2"}}));
 }
 
@@ -270,20 +276,21 @@ void MainWindowTest::pitchZeroChoosesMidi() {
     Harness h;
     writeFile(h.path("SorvaneTimer.ini"), withRecords({{4, "0"}, {5, "0"}}));
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
-    QCOMPARE(w.Check2->value(), 1);
-    QCOMPARE(w.Text4->text(), QString("midi"));
-    QCOMPARE(w.Text5->text(), QString("midi"));
-    QVERIFY(!w.Text4->isEnabled() && !w.Text5->isEnabled());
-    QCOMPARE(w.beep.beepPitch, int16_t(0));
+    QCOMPARE(ctl.Check2->value(), 1);
+    QCOMPARE(ctl.Text4->text(), QString("midi"));
+    QCOMPARE(ctl.Text5->text(), QString("midi"));
+    QVERIFY(!ctl.Text4->isEnabled() && !ctl.Text5->isEnabled());
+    QCOMPARE(w.beepOutput().beepPitch, int16_t(0));
     QCOMPARE(h.midi.plays, 1); // the ready beep already goes to MIDI
     QCOMPARE(h.port.writes, 0L);
-    w.Command2->click();
+    ctl.Command2->click();
     QCOMPARE(readAll(h.path("SorvaneTimer.ini")), withRecords({{4, "0"}, {5, "0"}}));
     // A new file named while MIDI is chosen stays MIDI.
-    w.Text9->setText("other");
+    ctl.Text9->setText("other");
     w.Text9_LostFocus();
-    QCOMPARE(w.Check2->value(), 1);
+    QCOMPARE(ctl.Check2->value(), 1);
     QCOMPARE(readAll(h.path("other.ini")), withRecords({{4, "0"}, {5, "0"}}));
 }
 
@@ -292,165 +299,173 @@ void MainWindowTest::loadingSpeakerFileAfterMidiKeepsLoadedPitch() {
     writeFile(h.path("SorvaneTimer.ini"), withRecords({{4, "0"}, {5, "0"}}));
     writeFile(h.path("tone.ini"), withRecords({{4, "40"}, {5, "7"}}));
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
-    QCOMPARE(w.Check2->value(), 1);
+    QCOMPARE(ctl.Check2->value(), 1);
     w.File1_Click("tone.ini");
-    QCOMPARE(w.Check2->value(), 0);
-    QCOMPARE(w.Text4->text(), QString(" 40"));
-    QCOMPARE(w.Text5->text(), QString(" 7"));
-    QCOMPARE(w.beep.beepPitch, int16_t(40));
-    QCOMPARE(w.beep.beepDuration, int16_t(7));
-    QVERIFY(w.Text4->isEnabled());
+    QCOMPARE(ctl.Check2->value(), 0);
+    QCOMPARE(ctl.Text4->text(), QString(" 40"));
+    QCOMPARE(ctl.Text5->text(), QString(" 7"));
+    QCOMPARE(w.beepOutput().beepPitch, int16_t(40));
+    QCOMPARE(w.beepOutput().beepDuration, int16_t(7));
+    QVERIFY(ctl.Text4->isEnabled());
 }
 
 void MainWindowTest::rateChainPutsFiveBack() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
     for (const char* bad : {"0", "-2", "abc"}) {
-        w.Text7->setText(bad);
-        QCOMPARE(w.Text7->text(), QString("5"));
+        ctl.Text7->setText(bad);
+        QCOMPARE(ctl.Text7->text(), QString("5"));
     }
     QCOMPARE(w.text8().count("\r\n"), 21);
-    w.Text7->setText("2.5");
+    ctl.Text7->setText("2.5");
     QVERIFY(w.text8().startsWith(" 10\r\n 19.6\r\n 20\r\n"));
     // Other edits wait for Apply.
-    w.TxtCycleTime->setText("");
+    ctl.TxtCycleTime->setText("");
     QVERIFY(w.text8().startsWith(" 10\r\n 19.6\r\n"));
     // With the custom cycle on, any rate edit gives 5 back.
-    w.Check1->setValue(1);
-    w.Text7->setText("7");
-    QCOMPARE(w.Text7->text(), QString("5"));
+    ctl.Check1->setValue(1);
+    ctl.Text7->setText("7");
+    QCOMPARE(ctl.Text7->text(), QString("5"));
     // Pitch and repetitions follow their boxes, halves to even.
-    w.Text4->setText("12.5");
-    QCOMPARE(w.beep.beepPitch, int16_t(12));
-    w.Text4->setText("13.5");
-    QCOMPARE(w.beep.beepPitch, int16_t(14));
-    w.Text6->setText("-3");
-    QCOMPARE(w.state.repeatCount, int16_t(-3));
-    w.Text6->setText("99999");
-    QCOMPARE(w.state.repeatCount, int16_t(32767));
+    ctl.Text4->setText("12.5");
+    QCOMPARE(w.beepOutput().beepPitch, int16_t(12));
+    ctl.Text4->setText("13.5");
+    QCOMPARE(w.beepOutput().beepPitch, int16_t(14));
+    ctl.Text6->setText("-3");
+    QCOMPARE(w.state().repeatCount, int16_t(-3));
+    ctl.Text6->setText("99999");
+    QCOMPARE(w.state().repeatCount, int16_t(32767));
 }
 
 void MainWindowTest::midiCheckBoxSwitchesTexts() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
-    w.Text4->setText("7");
-    w.Check2->click();
-    QCOMPARE(w.Check2->value(), 1);
-    QCOMPARE(w.Text4->text(), QString("midi"));
-    QCOMPARE(w.beep.beepDuration, int16_t(0));
-    QVERIFY(!w.Text5->isEnabled());
-    w.Check2->click();
-    QCOMPARE(w.Text4->text(), QString("100"));
-    QCOMPARE(w.Text5->text(), QString("25"));
-    QCOMPARE(w.beep.beepPitch, int16_t(100));
-    QVERIFY(w.Text4->isEnabled());
+    ctl.Text4->setText("7");
+    ctl.Check2->click();
+    QCOMPARE(ctl.Check2->value(), 1);
+    QCOMPARE(ctl.Text4->text(), QString("midi"));
+    QCOMPARE(w.beepOutput().beepDuration, int16_t(0));
+    QVERIFY(!ctl.Text5->isEnabled());
+    ctl.Check2->click();
+    QCOMPARE(ctl.Text4->text(), QString("100"));
+    QCOMPARE(ctl.Text5->text(), QString("25"));
+    QCOMPARE(w.beepOutput().beepPitch, int16_t(100));
+    QVERIFY(ctl.Text4->isEnabled());
 }
 
 void MainWindowTest::unitOptionsSetCaption() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
     const QString list = w.text8();
-    w.OptcycleUnitsMin->click();
-    QVERIFY(!w.OptCycleUnitsSec->isChecked());
-    QCOMPARE(w.Label11->text(), QString("Current Beep Cycle (in min)"));
+    ctl.OptcycleUnitsMin->click();
+    QVERIFY(!ctl.OptCycleUnitsSec->isChecked());
+    QCOMPARE(ctl.Label11->text(), QString("Current Beep Cycle (in min)"));
     QCOMPARE(w.text8(), list);
-    w.OptcycleUnitsMin->click(); // a click never deselects
-    QVERIFY(w.OptcycleUnitsMin->isChecked());
-    w.OptCycleUnitsSec->click();
-    QCOMPARE(w.Label11->text(), QString("Current Beep Cycle (in sec)"));
-    QVERIFY(!w.OptcycleUnitsMin->isChecked());
+    ctl.OptcycleUnitsMin->click(); // a click never deselects
+    QVERIFY(ctl.OptcycleUnitsMin->isChecked());
+    ctl.OptCycleUnitsSec->click();
+    QCOMPARE(ctl.Label11->text(), QString("Current Beep Cycle (in sec)"));
+    QVERIFY(!ctl.OptcycleUnitsMin->isChecked());
 }
 
 void MainWindowTest::runPlaysTableAndEndsIdle() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
-    w.Check1->setValue(1);
+    ctl.Check1->setValue(1);
     w.setText8("0.25\r\n0.5\r\n");
-    w.Text6->setText("2");
-    w.Command2->click();
+    ctl.Text6->setText("2");
+    ctl.Command2->click();
     h.port.beepTicks.clear();
     const uint32_t start = h.clock.now;
-    w.HotKeyCoReceiver1.press();
+    h.keys.startReceiver().press();
     // Start beep, then 251 and 501 ms after the start, twice.
     const std::vector<uint32_t> expected = {start, start + 251, start + 501, start + 752, start + 1002};
     QCOMPARE(h.port.beepTicks, expected);
-    QVERIFY(w.HotKeyCoReceiver1.isEnabled());
-    QVERIFY(!w.HotKeyCoReceiver2.isEnabled());
-    QVERIFY(!w.HotKeyCoReceiver3.isEnabled());
+    QVERIFY(h.keys.startReceiver().isEnabled());
+    QVERIFY(!h.keys.restartReceiver().isEnabled());
+    QVERIFY(!h.keys.stopReceiver().isEnabled());
     // Idle: Stop and Restart keys do nothing now, Start runs again.
-    w.HotKeyCoReceiver3.press();
+    h.keys.stopReceiver().press();
     QCOMPARE(h.port.beepTicks.size(), expected.size());
 }
 
 void MainWindowTest::restartAndStopDuringRun() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
-    w.Check1->setValue(1);
+    ctl.Check1->setValue(1);
     w.setText8("1\r\n2\r\n");
-    w.Text6->setText("3");
-    w.Command2->click();
+    ctl.Text6->setText("3");
+    ctl.Command2->click();
     h.port.beepTicks.clear();
     const uint32_t start = h.clock.now;
     // Restart at 1.5 s: one beep, and the run starts over with a fresh
     // clock and a fresh repetition count; then Stop at 3 s after that.
     h.pump.at(start + 1500, [&] {
-        w.Text6->setText("1");
-        w.HotKeyCoReceiver2.press();
+        ctl.Text6->setText("1");
+        h.keys.restartReceiver().press();
     });
-    h.pump.at(start + 1500 + 1200, [&] { w.HotKeyCoReceiver3.press(); });
-    w.HotKeyCoReceiver1.press();
+    h.pump.at(start + 1500 + 1200, [&] { h.keys.stopReceiver().press(); });
+    h.keys.startReceiver().press();
     const std::vector<uint32_t> expected = {start, start + 1001, start + 1500, start + 2501, start + 2700};
     QCOMPARE(h.port.beepTicks, expected);
-    QVERIFY(w.HotKeyCoReceiver1.isEnabled() && !w.HotKeyCoReceiver2.isEnabled() &&
-            !w.HotKeyCoReceiver3.isEnabled());
-    QCOMPARE(w.state.stopFlag, kTrue); // left set; cleared when the next run begins
+    QVERIFY(h.keys.startReceiver().isEnabled() && !h.keys.restartReceiver().isEnabled() &&
+            !h.keys.stopReceiver().isEnabled());
+    QCOMPARE(w.state().stopFlag, kTrue); // left set; cleared when the next run begins
 }
 
 void MainWindowTest::keyBoxCaptureDuringRunEndsIt() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.Check1->setValue(1);
+    ctl.Check1->setValue(1);
     w.setText8("1\r\n2\r\n3\r\n");
-    w.Command2->click();
+    ctl.Command2->click();
     h.port.beepTicks.clear();
     const uint32_t start = h.clock.now;
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.Command1));
-    h.pump.at(start + 1500, [&] { w.Text1->setFocus(Qt::MouseFocusReason); });
-    w.HotKeyCoReceiver1.press();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ctl.Command1));
+    h.pump.at(start + 1500, [&] { ctl.Text1->setFocus(Qt::MouseFocusReason); });
+    h.keys.startReceiver().press();
     // Start beep, the moment at 1 s, the key box's own beep; nothing after.
     QCOMPARE(h.port.beepTicks.size(), size_t(3));
-    QVERIFY(!w.HotKeyCoReceiver1.isEnabled() && !w.HotKeyCoReceiver2.isEnabled() &&
-            !w.HotKeyCoReceiver3.isEnabled());
+    QVERIFY(!h.keys.startReceiver().isEnabled() && !h.keys.restartReceiver().isEnabled() &&
+            !h.keys.stopReceiver().isEnabled());
     // Pressing the Start key while capturing assigns it and starts nothing.
-    QTest::keyClick(w.Text1, Qt::Key_F7);
-    QCOMPARE(w.Text1->text(), QString("F7"));
+    QTest::keyClick(ctl.Text1, Qt::Key_F7);
+    QCOMPARE(ctl.Text1->text(), QString("F7"));
     QCOMPARE(h.port.beepTicks.size(), size_t(3));
     // Leaving the box turns Start back on only.
-    w.Text4->setFocus(Qt::MouseFocusReason);
+    ctl.Text4->setFocus(Qt::MouseFocusReason);
     QCoreApplication::processEvents();
-    QVERIFY(w.HotKeyCoReceiver1.isEnabled() && !w.HotKeyCoReceiver2.isEnabled() &&
-            !w.HotKeyCoReceiver3.isEnabled());
+    QVERIFY(h.keys.startReceiver().isEnabled() && !h.keys.restartReceiver().isEnabled() &&
+            !h.keys.stopReceiver().isEnabled());
 }
 
 void MainWindowTest::keyBoxAssignsKeys() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.Text2->setFocus(Qt::MouseFocusReason);
+    ctl.Text2->setFocus(Qt::MouseFocusReason);
     QCoreApplication::processEvents();
     QCOMPARE(h.beeps(), 2); // ready beep + the box's focus beep
-    QCOMPARE(w.state.exitFlag, kTrue);
+    QCOMPARE(w.state().exitFlag, kTrue);
 
     struct Case {
         Qt::Key key;
@@ -469,42 +484,43 @@ void MainWindowTest::keyBoxAssignsKeys() {
         {Qt::Key_Exclam, Qt::ShiftModifier, "1", 49, 1},
     };
     for (const Case& c : cases) {
-        QTest::keyClick(w.Text2, c.key, c.mods);
-        QCOMPARE(w.Text2->text(), c.text);
-        QCOMPARE(w.HotKeyCoReceiver2.keyCode(), c.code);
-        QCOMPARE(int(w.hotkeys[1].keyCode), c.code);
-        QCOMPARE(int(w.hotkeys[1].shift), c.shift);
+        QTest::keyClick(ctl.Text2, c.key, c.mods);
+        QCOMPARE(ctl.Text2->text(), c.text);
+        QCOMPARE(h.keys.restartReceiver().keyCode(), c.code);
+        QCOMPARE(int(h.keys.assignment(1).keyCode), c.code);
+        QCOMPARE(int(h.keys.assignment(1).shift), c.shift);
     }
     // Tab is never assigned: it moves the focus on to the Stop key box.
-    QTest::keyClick(w.Text2, Qt::Key_Tab);
+    QTest::keyClick(ctl.Text2, Qt::Key_Tab);
     QCoreApplication::processEvents();
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.Text3));
-    QCOMPARE(w.Text2->text(), QString("1"));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ctl.Text3));
+    QCOMPARE(ctl.Text2->text(), QString("1"));
     // Nothing reaches the file before Apply; a load brings the stored keys back.
     QCOMPARE(readAll(h.path("SorvaneTimer.ini")), kDefaultFile);
     w.File1_Click("SorvaneTimer.ini");
-    QCOMPARE(w.Text2->text(), QString("A"));
+    QCOMPARE(ctl.Text2->text(), QString("A"));
 }
 
 void MainWindowTest::deleteFallsBackToDefaultFile() {
     Harness h;
     writeFile(h.path("other.ini"), withRecords({{6, "3"}}));
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load("other");
-    QCOMPARE(w.state.repeatCount, int16_t(3));
-    w.Command4->click();
+    QCOMPARE(w.state().repeatCount, int16_t(3));
+    ctl.Command4->click();
     QVERIFY(!QFile::exists(h.path("other.ini")));
-    QCOMPARE(w.IniFileName, QString("SorvaneTimer.ini"));
+    QCOMPARE(w.iniFileName(), QString("SorvaneTimer.ini"));
     // Created from the settings in use, not the defaults.
     QCOMPARE(readAll(h.path("SorvaneTimer.ini")), withRecords({{6, "3"}}));
     QCOMPARE(fileListNames(w), QStringList{"SorvaneTimer.ini"});
     // Deleting the default file re-creates it at once from the settings in use.
-    w.Text6->setText("4");
-    w.Command4->click();
+    ctl.Text6->setText("4");
+    ctl.Command4->click();
     QCOMPARE(readAll(h.path("SorvaneTimer.ini")), withRecords({{6, "4"}}));
     // A file removed by someone else before Delete: nothing to complain about.
     QFile::remove(h.path("SorvaneTimer.ini"));
-    w.Command4->click();
+    ctl.Command4->click();
     QVERIFY(QFile::exists(h.path("SorvaneTimer.ini")));
     QVERIFY(h.messages.empty());
 }
@@ -512,50 +528,53 @@ void MainWindowTest::deleteFallsBackToDefaultFile() {
 void MainWindowTest::leavingText9CreatesCopyOfSettingsInUse() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
-    w.Text4->setText("50"); // not applied
-    w.Text9->setText("test");
+    ctl.Text4->setText("50"); // not applied
+    ctl.Text9->setText("test");
     w.Text9_LostFocus();
-    QCOMPARE(w.Text9->text(), QString("test.ini"));
+    QCOMPARE(ctl.Text9->text(), QString("test.ini"));
     QCOMPARE(readAll(h.path("test.ini")), withRecords({{4, "50"}}));
     QCOMPARE(fileListNames(w), (QStringList{"SorvaneTimer.ini", "test.ini"}));
-    QCOMPARE(w.state.stopFlag, kTrue);
+    QCOMPARE(w.state().stopFlag, kTrue);
     // Another extension is created but not listed.
-    w.Text9->setText("notes.txt");
+    ctl.Text9->setText("notes.txt");
     w.Text9_LostFocus();
     QVERIFY(QFile::exists(h.path("notes.txt")));
     QCOMPARE(fileListNames(w), (QStringList{"SorvaneTimer.ini", "test.ini"}));
     // Leaving the box unedited reads the file again: unapplied edits go.
-    w.Text9->setText("SorvaneTimer.ini");
+    ctl.Text9->setText("SorvaneTimer.ini");
     w.Text9_LostFocus();
-    w.Text6->setText("8");
+    ctl.Text6->setText("8");
     w.Text9_LostFocus();
-    QCOMPARE(w.Text6->text(), QString(" 19"));
+    QCOMPARE(ctl.Text6->text(), QString(" 19"));
     // Emptying the box makes the default file current.
-    w.Text9->setText("");
+    ctl.Text9->setText("");
     w.Text9_LostFocus();
-    QCOMPARE(w.Text9->text(), QString("SorvaneTimer.ini"));
+    QCOMPARE(ctl.Text9->text(), QString("SorvaneTimer.ini"));
 }
 
 void MainWindowTest::emptiedListGivesDefaultsForNewName() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
-    w.Text4->setText("50");
+    ctl.Text4->setText("50");
     w.setText8("");
-    w.Text9->setText("fresh");
+    ctl.Text9->setText("fresh");
     w.Text9_LostFocus();
     QCOMPARE(readAll(h.path("fresh.ini")), kDefaultFile);
-    QCOMPARE(w.Text4->text(), QString("100"));
+    QCOMPARE(ctl.Text4->text(), QString("100"));
 }
 
 void MainWindowTest::exitBeepsOnceAndSavesNothing() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
-    w.Text6->setText("3");
+    ctl.Text6->setText("3");
     const int before = h.beeps();
-    w.Command1->click();
+    ctl.Command1->click();
     QCOMPARE(h.beeps(), before + 1);
     QCOMPARE(h.exits, 1);
     w.close();
@@ -567,32 +586,33 @@ void MainWindowTest::exitBeepsOnceAndSavesNothing() {
 void MainWindowTest::badFilesKeepProgramRunning() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.Form_Load(QString());
     QDir(h.dir.path()).mkdir("folder.ini");
     w.File1_Click("folder.ini");
     QCOMPARE(h.messages.size(), size_t(1));
-    QCOMPARE(w.Text4->text(), QString("100")); // settings in use kept
+    QCOMPARE(ctl.Text4->text(), QString("100")); // settings in use kept
     QVERIFY(QFileInfo(h.path("folder.ini")).isDir());
 
     // A name whose folder does not exist cannot be created: the file in use
     // stays current, and Apply saves into it.
-    w.Text9->setText("no/such/folder/x");
+    ctl.Text9->setText("no/such/folder/x");
     w.Text9_LostFocus();
     QCOMPARE(h.messages.size(), size_t(2));
     QCOMPARE(QString::fromStdString(h.messages.back()),
              QString("Cannot create settings file \"no/such/folder/x.ini\": No such file or directory. "
                      "\"SorvaneTimer.ini\" stays the current file."));
-    QCOMPARE(w.Text9->text(), QString("SorvaneTimer.ini"));
-    w.Command2->click();
+    QCOMPARE(ctl.Text9->text(), QString("SorvaneTimer.ini"));
+    ctl.Command2->click();
     QCOMPARE(h.messages.size(), size_t(2));
     QVERIFY(!QFile::exists(h.path("no")));
 
     // A truncated file loads what it can and says so.
     writeFile(h.path("short.ini"), "120,\"Start_Key_Code\"\r\n66,\"Restart_Key_Code\"\r\n");
     w.File1_Click("short.ini");
-    QCOMPARE(w.Text1->text(), QString("F9"));
-    QCOMPARE(w.Text2->text(), QString("B"));
-    QCOMPARE(w.Text3->text(), QString("F8"));
+    QCOMPARE(ctl.Text1->text(), QString("F9"));
+    QCOMPARE(ctl.Text2->text(), QString("B"));
+    QCOMPARE(ctl.Text3->text(), QString("F8"));
     QCOMPARE(h.messages.size(), size_t(3));
     QCOMPARE(readAll(h.path("short.ini")),
              QByteArray("120,\"Start_Key_Code\"\r\n66,\"Restart_Key_Code\"\r\n"));
@@ -605,7 +625,7 @@ void MainWindowTest::badFilesKeepProgramRunning() {
     writeFile(h.path("many.ini"), many);
     w.File1_Click("many.ini");
     QCOMPARE(w.text8().count("\r\n"), 255);
-    QCOMPARE(w.state.beepTimes[255], 0.0f);
+    QCOMPARE(w.state().beepTimes[255], 0.0f);
     QCOMPARE(readAll(h.path("many.ini")), many);
 }
 
@@ -624,6 +644,7 @@ void MainWindowTest::namesAreBytes() {
     const std::string file = name.toStdString() + ".ini";
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     const std::string folder = QFile::encodeName(h.dir.path()).toStdString();
     {
         QFile f;
@@ -634,29 +655,30 @@ void MainWindowTest::namesAreBytes() {
     // Started on the name: loaded, shown and highlighted.
     w.Form_Load(windowName(name));
     QVERIFY(h.messages.empty());
-    QCOMPARE(w.Text6->text(), QString(" 7"));
-    QCOMPARE(w.Text9->text(), windowName(name) + ".ini");
-    QVERIFY(w.File1->currentItem() && w.File1->currentItem()->isSelected());
-    QCOMPARE(w.File1->currentItem()->text(), QString::fromUtf8(name) + ".ini");
+    QCOMPARE(ctl.Text6->text(), QString(" 7"));
+    QCOMPARE(ctl.Text9->text(), windowName(name) + ".ini");
+    QVERIFY(ctl.File1->currentItem() && ctl.File1->currentItem()->isSelected());
+    QCOMPARE(ctl.File1->currentItem()->text(), QString::fromUtf8(name) + ".ini");
     // Applied: the same file, not a look-alike.
-    w.Text6->setText("8");
-    w.Command2->click();
+    ctl.Text6->setText("8");
+    ctl.Command2->click();
     QCOMPARE(folderBytes(h.dir.path()), (std::set<std::string>{file}));
     QCOMPARE(readBytes(folder + "/" + file), withRecords({{6, "8"}}));
     // Another file, then a click on this one in the list brings it back.
-    w.Text9->setText("other");
+    ctl.Text9->setText("other");
     w.Text9_LostFocus();
-    QCOMPARE(w.Text6->text(), QString("8"));
-    w.Text6->setText("9");
-    const auto items = w.File1->findItems(QString::fromUtf8(name) + ".ini", Qt::MatchExactly);
+    QCOMPARE(ctl.Text6->text(), QString("8"));
+    ctl.Text6->setText("9");
+    const auto items = ctl.File1->findItems(QString::fromUtf8(name) + ".ini", Qt::MatchExactly);
     QCOMPARE(items.size(), 1);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QTest::mouseClick(w.File1->viewport(), Qt::LeftButton, {}, w.File1->visualItemRect(items[0]).center());
-    QCOMPARE(w.Text6->text(), QString(" 8"));
-    QCOMPARE(w.IniFileName, windowName(name) + ".ini");
+    QTest::mouseClick(ctl.File1->viewport(), Qt::LeftButton, {},
+                      ctl.File1->visualItemRect(items[0]).center());
+    QCOMPARE(ctl.Text6->text(), QString(" 8"));
+    QCOMPARE(w.iniFileName(), windowName(name) + ".ini");
     // Typed as a new name, with another ending: created under its bytes.
-    w.Text9->setText(windowName(name) + ".cfg");
+    ctl.Text9->setText(windowName(name) + ".cfg");
     w.Text9_LostFocus();
     QCOMPARE(folderBytes(h.dir.path()),
              (std::set<std::string>{file, "other.ini", name.toStdString() + ".cfg"}));
@@ -670,16 +692,17 @@ void MainWindowTest::namesAreBytes() {
 void MainWindowTest::fileListFollowsTheCurrentFile() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     const QList<QPair<QString, QByteArray>> files = {{"b.ini", "2"}, {"A.ini", "1"},    {"Zed.ini", "6"},
                                                      {"c.INI", "3"}, {"a10.ini", "10"}, {"a2.ini", "22"}};
     for (const auto& [name, reps] : files)
         writeFile(h.path(name), withRecords({{6, reps}}));
     // A file whose schedule is cut (warnings every 0.5 s need 6000 beeps).
     writeFile(h.path("tight.ini"), withRecords({{7, "4"}, {12, ".5"}}));
-    auto highlighted = [&w] {
-        const QList<QListWidgetItem*> selected = w.File1->selectedItems();
-        return selected.size() == 1 && selected[0] == w.File1->currentItem() ? selected[0]->text()
-                                                                             : QString("(none)");
+    auto highlighted = [&ctl] {
+        const QList<QListWidgetItem*> selected = ctl.File1->selectedItems();
+        return selected.size() == 1 && selected[0] == ctl.File1->currentItem() ? selected[0]->text()
+                                                                               : QString("(none)");
     };
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -689,32 +712,32 @@ void MainWindowTest::fileListFollowsTheCurrentFile() {
     QCOMPARE(highlighted(), QString("SorvaneTimer.ini"));
 
     // A new name typed in the file box: the new file is highlighted.
-    w.Text9->setText("new");
+    ctl.Text9->setText("new");
     w.Text9_LostFocus();
     QCOMPARE(highlighted(), QString("new.ini"));
     // A name the list does not show: nothing is highlighted.
-    w.Text9->setText("notes.txt");
+    ctl.Text9->setText("notes.txt");
     w.Text9_LostFocus();
     QCOMPARE(highlighted(), QString("(none)"));
     // After Delete, the default file.
-    w.Command4->click();
+    ctl.Command4->click();
     QCOMPARE(highlighted(), QString("SorvaneTimer.ini"));
     QVERIFY(!QFile::exists(h.path("notes.txt")));
 
     // Keys move the highlight and load what they reach.
-    w.File1->setFocus();
-    QTest::keyClick(w.File1, Qt::Key_Up);
+    ctl.File1->setFocus();
+    QTest::keyClick(ctl.File1, Qt::Key_Up);
     QCoreApplication::processEvents();
-    QCOMPARE(w.Text9->text(), QString("new.ini"));
-    QTest::keyClick(w.File1, Qt::Key_Up);
+    QCOMPARE(ctl.Text9->text(), QString("new.ini"));
+    QTest::keyClick(ctl.File1, Qt::Key_Up);
     QCoreApplication::processEvents();
     QCOMPARE(highlighted(), QString("c.INI"));
-    QCOMPARE(w.Text9->text(), QString("c.INI"));
-    QCOMPARE(w.Text6->text(), QString(" 3"));
-    QTest::keyClick(w.File1, Qt::Key_Home);
+    QCOMPARE(ctl.Text9->text(), QString("c.INI"));
+    QCOMPARE(ctl.Text6->text(), QString(" 3"));
+    QTest::keyClick(ctl.File1, Qt::Key_Home);
     QCoreApplication::processEvents();
-    QCOMPARE(w.Text6->text(), QString(" 1"));
-    QCOMPARE(w.IniFileName, QString("A.ini"));
+    QCOMPARE(ctl.Text6->text(), QString(" 1"));
+    QCOMPARE(w.iniFileName(), QString("A.ini"));
 
     // A cut schedule is told once; a rebuild on the way to the next file,
     // made from a mix of both files' values, tells nothing.
@@ -734,17 +757,18 @@ void MainWindowTest::fileListFollowsTheCurrentFile() {
 void MainWindowTest::beepListKeepsItsLineBreaks() {
     Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.Form_Load(QString());
-    w.Check1->setValue(1);
-    auto pasteAndApply = [&w](const QString& text) {
+    ctl.Check1->setValue(1);
+    auto pasteAndApply = [&w, &ctl](const QString& text) {
         w.setText8(QString());
-        w.Text8->setFocus();
+        ctl.Text8->setFocus();
         QGuiApplication::clipboard()->setText(text);
-        w.Text8->paste();
+        ctl.Text8->paste();
         const QString kept = w.text8();
-        w.Command2->click();
+        ctl.Command2->click();
         return kept;
     };
     QCOMPARE(pasteAndApply("5\r\r\n7\r\r\n"), QString("5\r\r\n7\r\r\n"));
@@ -756,14 +780,14 @@ void MainWindowTest::beepListKeepsItsLineBreaks() {
     // Typing: Enter is CR LF, also between pasted lines.
     w.setText8(QString());
     QGuiApplication::clipboard()->setText("9\n8");
-    w.Text8->paste();
-    QTest::keyClick(w.Text8, Qt::Key_Home);
-    QTest::keyClicks(w.Text8, "1");
-    QTest::keyClick(w.Text8, Qt::Key_Return);
+    ctl.Text8->paste();
+    QTest::keyClick(ctl.Text8, Qt::Key_Home);
+    QTest::keyClicks(ctl.Text8, "1");
+    QTest::keyClick(ctl.Text8, Qt::Key_Return);
     QCOMPARE(w.text8(), QString("9\n1\r\n8"));
     // Copying gives back the same breaks.
-    w.Text8->selectAll();
-    w.Text8->copy();
+    ctl.Text8->selectAll();
+    ctl.Text8->copy();
     QCOMPARE(QGuiApplication::clipboard()->text(), QString("9\n1\r\n8"));
 }
 

@@ -1,8 +1,8 @@
 // Settings and the window's controls: which control each record goes to,
 // in what order the controls change (each change runs that control's own
 // handling), and the texts the boxes get from a file and as defaults.
-#include "support/TestDoubles.h"
 #include "settings/SettingsFormat.h"
+#include "support/TestDoubles.h"
 #include "ui/SettingsBinding.h"
 #include "ui/VbControls.h"
 
@@ -213,6 +213,7 @@ void SettingsBindingTest::theSameValueIsNoChange() {
 void SettingsBindingTest::loadOrderReachesTheHandlers() {
     testing_support::Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     auto file = [&](const char* name, const std::string& rate, const std::string& custom) {
         std::string text = kDefaultFile;
         text.replace(text.find("5,\"Warning"), 1, rate);
@@ -224,15 +225,15 @@ void SettingsBindingTest::loadOrderReachesTheHandlers() {
     file("custom.ini", "4", "1");
     file("plain.ini", "3", "0");
     w.Form_Load(QStringLiteral("plain.ini"));
-    QCOMPARE(w.Text7->text(), QString(" 3"));
+    QCOMPARE(ctl.Text7->text(), QString(" 3"));
     // Switch off at the rate's turn: the rate stays.
     w.File1_Click(QStringLiteral("custom.ini"));
-    QCOMPARE(w.Check1->value(), 1);
-    QCOMPARE(w.Text7->text(), QString(" 4"));
+    QCOMPARE(ctl.Check1->value(), 1);
+    QCOMPARE(ctl.Text7->text(), QString(" 4"));
     // Switch still on at the rate's turn: the rate handling puts 5 back.
     w.File1_Click(QStringLiteral("plain.ini"));
-    QCOMPARE(w.Check1->value(), 0);
-    QCOMPARE(w.Text7->text(), QString("5"));
+    QCOMPARE(ctl.Check1->value(), 0);
+    QCOMPARE(ctl.Text7->text(), QString("5"));
 }
 
 // The pitch box of a file with pitch 0 shows "midi" also when MIDI beeps were
@@ -241,6 +242,7 @@ void SettingsBindingTest::loadOrderReachesTheHandlers() {
 void SettingsBindingTest::loadingMidiWhileMidiIsChosen() {
     testing_support::Harness h;
     auto& w = *h.window;
+    const auto ctl = ui::controlsOf(w);
     std::string text = kDefaultFile;
     text.replace(text.find("100,"), 3, "0");
     for (const char* name : {"a.ini", "b.ini"}) {
@@ -249,13 +251,13 @@ void SettingsBindingTest::loadingMidiWhileMidiIsChosen() {
         f.write(bytes(text));
     }
     w.Form_Load(QStringLiteral("a.ini"));
-    QCOMPARE(w.Check2->value(), 1);
+    QCOMPARE(ctl.Check2->value(), 1);
     w.File1_Click(QStringLiteral("b.ini"));
-    QCOMPARE(w.Check2->value(), 1);
-    QCOMPARE(w.Text4->text(), QString("midi"));
-    QCOMPARE(w.Text5->text(), QString("midi"));
-    QVERIFY(!w.Text4->isEnabled() && !w.Text5->isEnabled());
-    QCOMPARE(w.beep.beepPitch, int16_t(0));
+    QCOMPARE(ctl.Check2->value(), 1);
+    QCOMPARE(ctl.Text4->text(), QString("midi"));
+    QCOMPARE(ctl.Text5->text(), QString("midi"));
+    QVERIFY(!ctl.Text4->isEnabled() && !ctl.Text5->isEnabled());
+    QCOMPARE(w.beepOutput().beepPitch, int16_t(0));
 }
 
 QTEST_MAIN(SettingsBindingTest)

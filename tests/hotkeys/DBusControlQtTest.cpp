@@ -4,6 +4,8 @@
 #include "hotkeys/DBusControl.h"
 #include "hotkeys/HotkeyReceiver.h"
 
+#include "support/CountingReceiver.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -30,20 +32,7 @@ const QString kInterface = QStringLiteral("org.sorvane.Timer1");
 
 constexpr int kWaitMs = 10000; // upper bound only: every wait ends on an event
 
-// A receiver that counts its key-down events and may do more on each.
-struct CountingReceiver {
-    HotkeyReceiver receiver;
-    int presses = 0;
-    std::function<void()> alsoOnPress;
-
-    CountingReceiver() {
-        receiver.setKeyDownHandler([this] {
-            ++presses;
-            if (alsoOnPress)
-                alsoOnPress();
-        });
-    }
-};
+using testing_support::CountingReceiver;
 
 struct CtlResult {
     int exitCode = -1;

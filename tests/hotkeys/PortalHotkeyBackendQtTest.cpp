@@ -9,6 +9,8 @@
 // A key is bound to one shortcut only.  The fake answers on a thread of its
 // own, as a real portal answers from another process.
 #include "hotkeys/HotkeyReceiver.h"
+
+#include "support/CountingReceiver.h"
 #include "hotkeys/PortalHotkeyBackend.h"
 
 #include <QDBusConnection>
@@ -40,20 +42,7 @@ constexpr int kWaitMs = 10000; // upper bound only: every wait ends on an event
 
 const QString kSessionInterface = QStringLiteral("org.freedesktop.portal.Session");
 
-struct CountingReceiver {
-    HotkeyReceiver receiver;
-    int presses = 0;
-    std::function<void()> alsoOnPress;
-
-    explicit CountingReceiver(int32_t keyCode) {
-        receiver.setKeyCode(keyCode);
-        receiver.setKeyDownHandler([this] {
-            ++presses;
-            if (alsoOnPress)
-                alsoOnPress();
-        });
-    }
-};
+using testing_support::CountingReceiver;
 
 enum class Desktop { Plasma527, Standard };
 

@@ -1,12 +1,11 @@
 #pragma once
-// Stand-ins for the program's clock, event loop, sound devices and hotkey
-// receivers, shared by the tests: a settable clock, an event loop that moves
-// that clock and runs scripted handlers inside its yields, sound devices
-// that record what they were given, and a receiver that counts its presses.
-// Qt-free, so the core tests use them as well as the window's.
+// Stand-ins for the program's clock, event loop and sound devices, shared by
+// the tests: a settable clock, an event loop that moves that clock and runs
+// scripted handlers inside its yields, and sound devices that record what
+// they were given.  Qt-free, so the core tests use them as well as the
+// window's.
 #include "engine/BeepOutput.h"
 #include "engine/Clock.h"
-#include "hotkeys/HotkeyReceiver.h"
 
 #include <cstdint>
 #include <functional>
@@ -113,24 +112,6 @@ struct RecordingMidi final : sorvane::MidiPlayer {
     void setFileName(const std::string& path) override { file = path; }
     std::string fileName() const override { return file; }
     void play() override { ++plays; }
-};
-
-// A hotkey receiver that counts its key-down events and may do more on each.
-struct CountingReceiver {
-    sorvane::HotkeyReceiver receiver;
-    int presses = 0;
-    std::function<void()> alsoOnPress;
-
-    explicit CountingReceiver(int32_t keyCode = 0) {
-        receiver.setKeyCode(keyCode);
-        receiver.setKeyDownHandler([this] {
-            ++presses;
-            if (alsoOnPress)
-                alsoOnPress();
-        });
-    }
-    CountingReceiver(const CountingReceiver&) = delete;
-    CountingReceiver& operator=(const CountingReceiver&) = delete;
 };
 
 } // namespace testing_support

@@ -114,7 +114,8 @@ std::unique_ptr<HotkeyBackend> chooseHotkeyBackend(HotkeyProbes probes, Notify n
     else if (isWaylandSession(probes.environment))
         factories.push_back(std::move(probes.portal));
     factories.push_back(std::move(probes.evdev));
-    return std::make_unique<HotkeyBackendChain>(std::move(factories), std::move(notify), std::move(probes.log));
+    return std::make_unique<HotkeyBackendChain>(std::move(factories), std::move(notify),
+                                                std::move(probes.log));
 }
 
 std::unique_ptr<HotkeyBackend> createHotkeyBackend(Notify notify) {

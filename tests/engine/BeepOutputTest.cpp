@@ -199,25 +199,26 @@ TEST_P(PlaceAheadTest, KeepsThePlacedBeepOnlyWhenItIsAskedFor) {
     EXPECT_EQ(log, GetParam().log);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, PlaceAheadTest,
-    ::testing::Values(
-        // the runner's own beep keeps the placed one, written again to compare
-        PlaceCase{"ToneAskedFor", "taT", "P12@7K12"}, PlaceCase{"MidiAskedFor", "maM", "p@7k"},
-        // any other beep (Stop, Restart, a key box...) takes it back first
-        PlaceCase{"OtherBeepTakesItBack", "tT", "P12@7WE12"},
-        PlaceCase{"OtherMidiBeepTakesItBack", "mM", "p@7wm"},
-        // the choice changed since it was placed: taken back, the new device sounds
-        PlaceCase{"ToneThenMidiChosen", "taM", "P12@7Wm"}, PlaceCase{"MidiThenToneChosen", "maT", "p@7wE12"},
-        PlaceCase{"Withdrawn", "tx", "P12@7W"},
-        PlaceCase{"WithdrawnThenAskedForSoundsNow", "txaT", "P12@7WE12"},
-        PlaceCase{"PlacingAgainReplaces", "tt", "P12@7WP12@7"},
-        // a silent tone is not placed; asked for, it ends without writes
-        PlaceCase{"SilentToneIsNotPlaced", "0taT", "E0"},
-        PlaceCase{"PitchSetToZeroBeforeItIsAskedFor", "t0aT", "P12@7WE0"},
-        // the exit beep's drain takes back a beep still placed
-        PlaceCase{"DrainTakesItBack", "td", "P12@7WDd"}),
-    testing_support::ByName());
+INSTANTIATE_TEST_SUITE_P(Rows, PlaceAheadTest,
+                         ::testing::Values(
+                             // the runner's own beep keeps the placed one, written again to compare
+                             PlaceCase{"ToneAskedFor", "taT", "P12@7K12"},
+                             PlaceCase{"MidiAskedFor", "maM", "p@7k"},
+                             // any other beep (Stop, Restart, a key box...) takes it back first
+                             PlaceCase{"OtherBeepTakesItBack", "tT", "P12@7WE12"},
+                             PlaceCase{"OtherMidiBeepTakesItBack", "mM", "p@7wm"},
+                             // the choice changed since it was placed: taken back, the new device sounds
+                             PlaceCase{"ToneThenMidiChosen", "taM", "P12@7Wm"},
+                             PlaceCase{"MidiThenToneChosen", "maT", "p@7wE12"},
+                             PlaceCase{"Withdrawn", "tx", "P12@7W"},
+                             PlaceCase{"WithdrawnThenAskedForSoundsNow", "txaT", "P12@7WE12"},
+                             PlaceCase{"PlacingAgainReplaces", "tt", "P12@7WP12@7"},
+                             // a silent tone is not placed; asked for, it ends without writes
+                             PlaceCase{"SilentToneIsNotPlaced", "0taT", "E0"},
+                             PlaceCase{"PitchSetToZeroBeforeItIsAskedFor", "t0aT", "P12@7WE0"},
+                             // the exit beep's drain takes back a beep still placed
+                             PlaceCase{"DrainTakesItBack", "td", "P12@7WDd"}),
+                         testing_support::ByName());
 
 TEST_F(BeepOutputTest, PortThatCannotPlaceSoundsTheBeepWhenAskedFor) {
     beep.beepPitch = 2;

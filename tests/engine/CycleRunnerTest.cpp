@@ -117,7 +117,8 @@ protected:
     std::vector<uint32_t> beepTicks;
     uint64_t yieldsAtLastBeep = 0;
     bool twoBeepsInOnePoll = false;
-    CycleRunner runner{state, clock, pump, [this] { beep(); }, {&startReceiver, &restartReceiver, &stopReceiver}};
+    CycleRunner runner{
+        state, clock, pump, [this] { beep(); }, {&startReceiver, &restartReceiver, &stopReceiver}};
 };
 
 // --- conversion of moments ---------------------------------------------------------------
@@ -138,17 +139,16 @@ TEST_P(MomentToMsTest, Converts) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, MomentToMsTest,
-    ::testing::Values(MomentRow{"Sixteenth", 0.0625f, 1000, 62}, MomentRow{"ThreeSixteenths", 0.1875f, 1000, 188},
-                      MomentRow{"BelowHalfAMillisecond", 0.0004f, 1000, 0}, MomentRow{"Zero", 0.0f, 1000, 0},
-                      MomentRow{"Seconds", 10.0f, 1000, 10000}, MomentRow{"Minutes", 10.0f, 60000, 600000},
-                      MomentRow{"Hundredth", 0.01f, 1000, 10}, MomentRow{"OneMillisecondMore", 1.001f, 1000, 1001},
-                      MomentRow{"WarningBeep", 19.8f, 1000, 19800},
-                      MomentRow{"MinutesExample", 1.9666667f, 60000, 118000},
-                      MomentRow{"HalfToEvenBelow", 2.5f, 1, 2}, MomentRow{"HalfToEvenAbove", 3.5f, 1, 4},
-                      MomentRow{"Negative", -1.0f, 1000, -1000},
-                      MomentRow{"LargestThatFits", 35791.0f, 60000, 2147460000},
-                      MomentRow{"JustTooLarge", 36000.0f, 60000, INT32_MAX},
-                      MomentRow{"Huge", 1e10f, 1000, INT32_MAX}, MomentRow{"LargestSingle", FLT_MAX, 60000, INT32_MAX}),
+    ::testing::Values(
+        MomentRow{"Sixteenth", 0.0625f, 1000, 62}, MomentRow{"ThreeSixteenths", 0.1875f, 1000, 188},
+        MomentRow{"BelowHalfAMillisecond", 0.0004f, 1000, 0}, MomentRow{"Zero", 0.0f, 1000, 0},
+        MomentRow{"Seconds", 10.0f, 1000, 10000}, MomentRow{"Minutes", 10.0f, 60000, 600000},
+        MomentRow{"Hundredth", 0.01f, 1000, 10}, MomentRow{"OneMillisecondMore", 1.001f, 1000, 1001},
+        MomentRow{"WarningBeep", 19.8f, 1000, 19800}, MomentRow{"MinutesExample", 1.9666667f, 60000, 118000},
+        MomentRow{"HalfToEvenBelow", 2.5f, 1, 2}, MomentRow{"HalfToEvenAbove", 3.5f, 1, 4},
+        MomentRow{"Negative", -1.0f, 1000, -1000}, MomentRow{"LargestThatFits", 35791.0f, 60000, 2147460000},
+        MomentRow{"JustTooLarge", 36000.0f, 60000, INT32_MAX}, MomentRow{"Huge", 1e10f, 1000, INT32_MAX},
+        MomentRow{"LargestSingle", FLT_MAX, 60000, INT32_MAX}),
     testing_support::ByName());
 
 TEST(MomentToMs, HugeNegativeMomentStaysAnEnd) {
@@ -416,7 +416,8 @@ TEST_P(RequestTest, EndsTheRunAtTheNextPoll) {
 INSTANTIATE_TEST_SUITE_P(Rows, RequestTest,
                          ::testing::Values(RequestRow{"Stop", true, false, 2, true},
                                            RequestRow{"StopBeatsExit", true, true, 1, true},
-                                           RequestRow{"ExitWithoutTouchingTheReceivers", false, true, 1, false}),
+                                           RequestRow{"ExitWithoutTouchingTheReceivers", false, true, 1,
+                                                      false}),
                          testing_support::ByName());
 
 TEST_F(CycleRunnerTest, ExitBeforeTheFirstBeep) {

@@ -65,8 +65,14 @@ INSTANTIATE_TEST_SUITE_P(
                   {"0.000001", 0.000001}}},
         // blanks, tabs and line feeds are skipped wherever they stand
         ReadRule{"BlanksAnywhere",
-                 {{"1 2", 12.0}, {"   42", 42.0}, {"\t4\n2", 42.0}, {" 1 . 5", 1.5}, {"\n\n7", 7.0}, {"1 e 2", 100.0}}},
-        ReadRule{"Sign", {{"-5", -5.0}, {"- 5", -5.0}, {"+5", 5.0}, {" -  .5", -0.5}, {"--5", 0.0}, {"5-3", 5.0}}},
+                 {{"1 2", 12.0},
+                  {"   42", 42.0},
+                  {"\t4\n2", 42.0},
+                  {" 1 . 5", 1.5},
+                  {"\n\n7", 7.0},
+                  {"1 e 2", 100.0}}},
+        ReadRule{"Sign",
+                 {{"-5", -5.0}, {"- 5", -5.0}, {"+5", 5.0}, {" -  .5", -0.5}, {"--5", 0.0}, {"5-3", 5.0}}},
         // no digit in front needed, only one point
         ReadRule{"DecimalPoint", {{".5", 0.5}, {"-.5", -0.5}, {"1.2.3", 1.2}, {"5.", 5.0}, {"1,5", 1.0}}},
         // E or D, either case, optional sign
@@ -112,7 +118,10 @@ INSTANTIATE_TEST_SUITE_P(
                   {".", 0.0},
                   {"abc5", 0.0},
                   {"\"Beep_Pitch\"", 0.0},
-                  {std::string("12\0" "34", 5), 12.0}}},
+                  {std::string("12\0"
+                               "34",
+                               5),
+                   12.0}}},
         // beyond the double range by the value's real magnitude, not by the
         // sign of its written exponent: the largest finite value
         ReadRule{"HugeSaturates",
@@ -127,7 +136,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {std::string(400, '9'), DBL_MAX}}},
         // below the double range: 0; subnormals stay
         ReadRule{"Tiny", {{"0." + kZeros400 + "1", 0.0}, {"1e-310", 1e-310}}},
-        ReadRule{"LongWayRound", {{"0." + std::string(300, '0') + "1e300", 0.1}, {"1" + std::string(320, '0') + "e-20", 1e300}}}),
+        ReadRule{
+            "LongWayRound",
+            {{"0." + std::string(300, '0') + "1e300", 0.1}, {"1" + std::string(320, '0') + "e-20", 1e300}}}),
     testing_support::ByName());
 
 // Whatever the implementation makes of numbers beyond the double range,
@@ -166,8 +177,8 @@ public:
                       "END LC_NUMERIC\n";
         }
         // -c: the categories left out are no reason to stop.
-        const std::string command =
-            "localedef -c -i '" + m_dir + "/comma.src' -f ANSI_X3.4-1968 '" + m_dir + "/comma' >/dev/null 2>&1";
+        const std::string command = "localedef -c -i '" + m_dir + "/comma.src' -f ANSI_X3.4-1968 '" + m_dir +
+                                    "/comma' >/dev/null 2>&1";
         if (std::system(command.c_str()) == -1)
             return;
         if (const char* old = std::getenv("LOCPATH"))
@@ -242,48 +253,46 @@ TEST_P(TextFromSingleTest, WritesDisplayText) {
     expectTexts(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, TextFromSingleTest,
-    ::testing::Values(
-        TextRule<float>{"WholeNumbers",
-                        {{10.0f, " 10"},
-                         {0.0f, " 0"},
-                         {-0.0f, " 0"},
-                         {100.0f, " 100"},
-                         {-3.0f, "-3"},
-                         {65535.0f, " 65535"},
-                         {1234567.0f, " 1234567"},
-                         {9999999.0f, " 9999999"}}},
-        // no 0 in front of the point, trailing zeros dropped
-        TextRule<float>{"Fractions",
-                        {{19.8f, " 19.8"},
-                         {0.5f, " .5"},
-                         {-0.5f, "-.5"},
-                         {1.95f, " 1.95"},
-                         {55.2f, " 55.2"},
-                         {0.1f, " .1"},
-                         {12.25f, " 12.25"},
-                         {-49.2f, "-49.2"},
-                         {0.0625f, " .0625"},
-                         {0.001f, " .001"}}},
-        // at most seven significant digits, the last one rounded
-        TextRule<float>{"SevenDigits",
-                        {{1.9666667f, " 1.966667"},
-                         {1.9833333f, " 1.983333"},
-                         {1.23456789f, " 1.234568"},
-                         {123.456789f, " 123.4568"},
-                         {1.0f / 3.0f, " .3333333"},
-                         {2.0f / 3.0f, " .6666667"}}},
-        // magnitudes the plain form cannot hold in seven digits
-        TextRule<float>{"Exponent",
-                        {{1e7f, " 1E+07"},
-                         {1.5e7f, " 1.5E+07"},
-                         {-1e7f, "-1E+07"},
-                         {1e-7f, " 1E-07"},
-                         {-2.5e-8f, "-2.5E-08"},
-                         {1e20f, " 1E+20"},
-                         {FLT_MAX, " 3.402823E+38"}}}),
-    testing_support::ByName());
+INSTANTIATE_TEST_SUITE_P(Rules, TextFromSingleTest,
+                         ::testing::Values(TextRule<float>{"WholeNumbers",
+                                                           {{10.0f, " 10"},
+                                                            {0.0f, " 0"},
+                                                            {-0.0f, " 0"},
+                                                            {100.0f, " 100"},
+                                                            {-3.0f, "-3"},
+                                                            {65535.0f, " 65535"},
+                                                            {1234567.0f, " 1234567"},
+                                                            {9999999.0f, " 9999999"}}},
+                                           // no 0 in front of the point, trailing zeros dropped
+                                           TextRule<float>{"Fractions",
+                                                           {{19.8f, " 19.8"},
+                                                            {0.5f, " .5"},
+                                                            {-0.5f, "-.5"},
+                                                            {1.95f, " 1.95"},
+                                                            {55.2f, " 55.2"},
+                                                            {0.1f, " .1"},
+                                                            {12.25f, " 12.25"},
+                                                            {-49.2f, "-49.2"},
+                                                            {0.0625f, " .0625"},
+                                                            {0.001f, " .001"}}},
+                                           // at most seven significant digits, the last one rounded
+                                           TextRule<float>{"SevenDigits",
+                                                           {{1.9666667f, " 1.966667"},
+                                                            {1.9833333f, " 1.983333"},
+                                                            {1.23456789f, " 1.234568"},
+                                                            {123.456789f, " 123.4568"},
+                                                            {1.0f / 3.0f, " .3333333"},
+                                                            {2.0f / 3.0f, " .6666667"}}},
+                                           // magnitudes the plain form cannot hold in seven digits
+                                           TextRule<float>{"Exponent",
+                                                           {{1e7f, " 1E+07"},
+                                                            {1.5e7f, " 1.5E+07"},
+                                                            {-1e7f, "-1E+07"},
+                                                            {1e-7f, " 1E-07"},
+                                                            {-2.5e-8f, "-2.5E-08"},
+                                                            {1e20f, " 1E+20"},
+                                                            {FLT_MAX, " 3.402823E+38"}}}),
+                         testing_support::ByName());
 
 class TextFromDoubleTest : public ::testing::TestWithParam<TextRule<double>> {};
 
@@ -293,19 +302,23 @@ TEST_P(TextFromDoubleTest, WritesDisplayText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, TextFromDoubleTest,
-    ::testing::Values(
-        TextRule<double>{"WholeNumbers",
-                         {{10.0, " 10"}, {0.0, " 0"}, {-118.0, "-118"}, {60.0, " 60"}, {123456789012345.0, " 123456789012345"}}},
-        TextRule<double>{"Fractions", {{19.8, " 19.8"}, {0.5, " .5"}, {-0.5, "-.5"}, {0.1, " .1"}}},
-        // at most fifteen significant digits, the last one rounded; a
-        // single-precision value widened to double shows its binary tail
-        TextRule<double>{"FifteenDigits",
-                         {{1.23456789, " 1.23456789"},
-                          {123.456789, " 123.456789"},
-                          {1.0 / 3.0, " .333333333333333"},
-                          {2.0 / 3.0, " .666666666666667"},
-                          {static_cast<double>(19.8f), " 19.7999992370605"}}},
-        TextRule<double>{"Exponent", {{1e15, " 1E+15"}, {-2.5e16, "-2.5E+16"}}}),
+    ::testing::Values(TextRule<double>{"WholeNumbers",
+                                       {{10.0, " 10"},
+                                        {0.0, " 0"},
+                                        {-118.0, "-118"},
+                                        {60.0, " 60"},
+                                        {123456789012345.0, " 123456789012345"}}},
+                      TextRule<double>{"Fractions",
+                                       {{19.8, " 19.8"}, {0.5, " .5"}, {-0.5, "-.5"}, {0.1, " .1"}}},
+                      // at most fifteen significant digits, the last one rounded; a
+                      // single-precision value widened to double shows its binary tail
+                      TextRule<double>{"FifteenDigits",
+                                       {{1.23456789, " 1.23456789"},
+                                        {123.456789, " 123.456789"},
+                                        {1.0 / 3.0, " .333333333333333"},
+                                        {2.0 / 3.0, " .666666666666667"},
+                                        {static_cast<double>(19.8f), " 19.7999992370605"}}},
+                      TextRule<double>{"Exponent", {{1e15, " 1E+15"}, {-2.5e16, "-2.5E+16"}}}),
     testing_support::ByName());
 
 TEST(TextFromNumber, HugeDoubleExponentsStillReadBack) {
@@ -420,7 +433,8 @@ INSTANTIATE_TEST_SUITE_P(
                            {-1.5, -2},
                            {62.5, 62},
                            {187.5, 188}}},
-        RoundRule<double>{"Others", {{2.4999, 2}, {2.5001, 3}, {-2.6, -3}, {7.0, 7}, {1e300, 1e300}, {-1e300, -1e300}}}),
+        RoundRule<double>{
+            "Others", {{2.4999, 2}, {2.5001, 3}, {-2.6, -3}, {7.0, 7}, {1e300, 1e300}, {-1e300, -1e300}}}),
     testing_support::ByName());
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
@@ -460,7 +474,8 @@ TEST_P(ToInt32Test, RoundsAndClamps) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, ToInt32Test,
-    ::testing::Values(RoundRule<int32_t>{"Rounds", {{62.5, 62}, {187.5, 188}, {-0.4, 0}, {2147483646.5, 2147483646}}},
+    ::testing::Values(RoundRule<int32_t>{"Rounds",
+                                         {{62.5, 62}, {187.5, 188}, {-0.4, 0}, {2147483646.5, 2147483646}}},
                       RoundRule<int32_t>{"Clamps",
                                          {{2147483647.0, INT32_MAX},
                                           {2147483647.5, INT32_MAX},

@@ -83,17 +83,18 @@ private slots:
         QTest::newRow("Wayland session with Xwayland")
             << QStringList{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"} << false
             << wayland;
-        QTest::newRow("Wayland session, no display named") << QStringList{"XDG_SESSION_TYPE=wayland"} << false
-                                                           << wayland;
+        QTest::newRow("Wayland session, no display named")
+            << QStringList{"XDG_SESSION_TYPE=wayland"} << false << wayland;
         QTest::newRow("no session type, X display") << QStringList{"DISPLAY=:0"} << false << x11;
         QTest::newRow("no session type, both displays")
             << QStringList{"DISPLAY=:0", "WAYLAND_DISPLAY=wayland-0"} << false << wayland;
-        QTest::newRow("no session type, Wayland display") << QStringList{"WAYLAND_DISPLAY=wayland-0"} << false
-                                                          << wayland;
-        QTest::newRow("console with a display") << QStringList{"XDG_SESSION_TYPE=tty", "DISPLAY=:0"} << false
-                                                << x11;
+        QTest::newRow("no session type, Wayland display")
+            << QStringList{"WAYLAND_DISPLAY=wayland-0"} << false << wayland;
+        QTest::newRow("console with a display")
+            << QStringList{"XDG_SESSION_TYPE=tty", "DISPLAY=:0"} << false << x11;
         QTest::newRow("console") << QStringList{"XDG_SESSION_TYPE=tty"} << false << devicesOnly;
-        QTest::newRow("console, keyboards readable") << QStringList{"XDG_SESSION_TYPE=tty"} << true << devicesOnly;
+        QTest::newRow("console, keyboards readable")
+            << QStringList{"XDG_SESSION_TYPE=tty"} << true << devicesOnly;
         QTest::newRow("empty environment") << QStringList{} << false << devicesOnly;
     }
 
@@ -122,8 +123,10 @@ private slots:
                                 }
                                 return std::string();
                             },
-                            way(QStringLiteral("x11"), false), way(QStringLiteral("portal"), false),
-                            way(QStringLiteral("evdev"), keyboardsReadable), {}};
+                            way(QStringLiteral("x11"), false),
+                            way(QStringLiteral("portal"), false),
+                            way(QStringLiteral("evdev"), keyboardsReadable),
+                            {}};
         QStringList notices;
         HotkeyReceiver receiver; // outlives the chain that watches it
         std::unique_ptr<HotkeyBackend> chosen = chooseHotkeyBackend(
@@ -138,8 +141,8 @@ private slots:
             QStringList reasons;
             for (const QString& name : tried)
                 reasons << QStringLiteral("no ") + name;
-            QCOMPARE(notices, QStringList{"Global hotkeys are unavailable: " + reasons.join(QStringLiteral("; ")) +
-                                          "." + kCtl});
+            QCOMPARE(notices, QStringList{"Global hotkeys are unavailable: " +
+                                          reasons.join(QStringLiteral("; ")) + "." + kCtl});
         }
     }
 

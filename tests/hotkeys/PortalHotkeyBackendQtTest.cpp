@@ -9,9 +9,9 @@
 // A key is bound to one shortcut only.  The fake answers on a thread of its
 // own, as a real portal answers from another process.
 #include "hotkeys/HotkeyReceiver.h"
+#include "hotkeys/PortalHotkeyBackend.h"
 
 #include "support/CountingReceiver.h"
-#include "hotkeys/PortalHotkeyBackend.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

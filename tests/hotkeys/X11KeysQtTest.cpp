@@ -13,6 +13,7 @@
 #include "hotkeys/KeyNames.h"
 #include "hotkeys/VirtualKeys.h"
 #include "ui/QtKeyMap.h"
+
 #include "support/CountingReceiver.h"
 #include "support/TestDoubles.h"
 

@@ -189,14 +189,17 @@ TEST_P(ListCapacityTest, Keeps255Lines) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ListCapacityTest,
-    ::testing::Values(ListCapacityCase{"Exactly255Fit", countingLines(255), false, counting(255)},
-                      ListCapacityCase{"Line256IsTheFirstCut", countingLines(256), true, counting(255)},
-                      ListCapacityCase{"MoreThan255AreCut", countingLines(300), true, counting(255)},
-                      ListCapacityCase{"TrailingBreaksAreNoLines", countingLines(255) + "\r\n\r\n\r\n", false, counting(255)},
-                      ListCapacityCase{"BlankLineBehind255", countingLines(255) + " \r\n", false, counting(255)},
-                      ListCapacityCase{"LettersBehind255", countingLines(255) + "abc\r\n12\r\n", false, counting(255)},
-                      ListCapacityCase{"LinesBehindAnEarlyEmptyLine", "5\r\n\r\n" + countingLines(300), false, {5.0f, 0.0f, 1.0f}},
-                      ListCapacityCase{"FractionBehind255", countingLines(255) + " .5\r\n", true, counting(255)}),
+    ::testing::Values(
+        ListCapacityCase{"Exactly255Fit", countingLines(255), false, counting(255)},
+        ListCapacityCase{"Line256IsTheFirstCut", countingLines(256), true, counting(255)},
+        ListCapacityCase{"MoreThan255AreCut", countingLines(300), true, counting(255)},
+        ListCapacityCase{"TrailingBreaksAreNoLines", countingLines(255) + "\r\n\r\n\r\n", false,
+                         counting(255)},
+        ListCapacityCase{"BlankLineBehind255", countingLines(255) + " \r\n", false, counting(255)},
+        ListCapacityCase{"LettersBehind255", countingLines(255) + "abc\r\n12\r\n", false, counting(255)},
+        ListCapacityCase{
+            "LinesBehindAnEarlyEmptyLine", "5\r\n\r\n" + countingLines(300), false, {5.0f, 0.0f, 1.0f}},
+        ListCapacityCase{"FractionBehind255", countingLines(255) + " .5\r\n", true, counting(255)}),
     testing_support::ByName());
 
 struct OddTextCase {

@@ -143,8 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
         ScheduleCase{"NegativeCountdownWritesNothing", make(60, false, 10, 5, true, -5, 1), {}},
         ScheduleCase{"NegativeGapWritesNothing", make(60, false, 10, 5, true, 5, -1), {}},
         // the last warning ends on L and the countdown starts there too
-        ScheduleCase{"TiedMomentKeptTwice",
-                     make(60, true, 10, 5, true, 10, 1),
+        ScheduleCase{"TiedMomentKeptTwice", make(60, true, 10, 5, true, 10, 1),
                      warningsThen(kDesignWarnings, {50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60})},
         ScheduleCase{"OverlappingWarningsNotSorted", make(10, true, 1, 1, false, 0, 1), growingWarnings()},
         // an entry of exactly 0 is written like any other
@@ -168,8 +167,10 @@ INSTANTIATE_TEST_SUITE_P(
         ScheduleCase{"CycleShorterThanInterval", make(5, true, 10, 5, true, 2, 1), {3.0f, 4.0f, 5.0f}},
         // a spacing of 0: one countdown beep at the end, after the warnings
         ScheduleCase{"ZeroGap", make(60, false, 10, 5, true, 5, 0), {60.0f}},
-        ScheduleCase{"ZeroGapWithWarnings", make(60, true, 10, 5, true, 5, 0), warningsThen(kDesignWarnings, {60.0f})},
-        ScheduleCase{"RateWhoseSpacingIsInfinite", make(60, true, 10, 1e-310, false, 5, 1), warningsOfInfiniteSpacing()}),
+        ScheduleCase{"ZeroGapWithWarnings", make(60, true, 10, 5, true, 5, 0),
+                     warningsThen(kDesignWarnings, {60.0f})},
+        ScheduleCase{"RateWhoseSpacingIsInfinite", make(60, true, 10, 1e-310, false, 5, 1),
+                     warningsOfInfiniteSpacing()}),
     testing_support::ByName());
 
 // --- parameter sets the table cannot hold ---------------------------------------
@@ -206,25 +207,27 @@ INSTANTIATE_TEST_SUITE_P(
         // C = 60, I = 2 needs 378 warning beeps alone; warning 23 (W = 46,
         // 23 beeps) starts at slot 253
         ScheduleCapacityCase{"TooManyWarnings",
-                     make(60, true, 2, 5, true, 5, 1),
-                     true,
-                     {{0, 2.0f},
-                      {1, static_cast<float>(4.0 - 1 * (1.0 / 5))},
-                      {2, 4.0f},
-                      {252, 44.0f},
-                      {253, static_cast<float>(46.0 - 22 * (1.0 / 5))},
-                      {254, static_cast<float>(46.0 - 21 * (1.0 / 5))}}},
+                             make(60, true, 2, 5, true, 5, 1),
+                             true,
+                             {{0, 2.0f},
+                              {1, static_cast<float>(4.0 - 1 * (1.0 / 5))},
+                              {2, 4.0f},
+                              {252, 44.0f},
+                              {253, static_cast<float>(46.0 - 22 * (1.0 / 5))},
+                              {254, static_cast<float>(46.0 - 21 * (1.0 / 5))}}},
         // a countdown of 254 steps: 255 moments
-        ScheduleCapacityCase{"ExactlyFull", make(300, false, 10, 5, true, 254, 1), false, {{0, 46.0f}, {254, 300.0f}}},
+        ScheduleCapacityCase{
+            "ExactlyFull", make(300, false, 10, 5, true, 254, 1), false, {{0, 46.0f}, {254, 300.0f}}},
         // 256 countdown moments: the last one (C itself) is left out
-        ScheduleCapacityCase{"OneMomentTooMany", make(300, false, 10, 5, true, 255, 1), true, {{0, 45.0f}, {254, 299.0f}}},
+        ScheduleCapacityCase{
+            "OneMomentTooMany", make(300, false, 10, 5, true, 255, 1), true, {{0, 45.0f}, {254, 299.0f}}},
         ScheduleCapacityCase{"HugeCountdown", make(60, false, 10, 5, true, 1e9, 1), true, {}},
         ScheduleCapacityCase{"ZeroInterval", make(60, true, 0, 5, false, 5, 1), false, {{0, 0.0f}}},
         // W = -1, then -2 (two beeps 0.2 s apart), ...
         ScheduleCapacityCase{"NegativeInterval",
-                     make(60, true, -1, 5, false, 5, 1),
-                     true,
-                     {{0, -1.0f}, {1, static_cast<float>(-2.0 - 1 * (1.0 / 5))}, {2, -2.0f}}},
+                             make(60, true, -1, 5, false, 5, 1),
+                             true,
+                             {{0, -1.0f}, {1, static_cast<float>(-2.0 - 1 * (1.0 / 5))}, {2, -2.0f}}},
         ScheduleCapacityCase{"TinyNegativeInterval", make(60, true, -0.001, 5, false, 5, 1), true, {}}),
     testing_support::ByName());
 

@@ -43,10 +43,10 @@ std::string withValues(const Values& changes, const std::string& tail = {}) {
 // otherwise the name as given.
 TEST(SettingsName, IsCompleted) {
     const std::vector<std::pair<std::string, std::string>> rows = {
-        {"", "SorvaneTimer.ini"},  {"work", "work.ini"},         {" ", " .ini"},
-        {"a b", "a b.ini"},        {"Work", "Work.ini"},         {"/tmp/work", "/tmp/work.ini"},
-        {"work.cfg", "work.cfg"},  {"WORK.INI", "WORK.INI"},     {"work.", "work."},
-        {"..\\work", "..\\work"},  {"dir.d/work", "dir.d/work"}, {"SorvaneTimer.ini", "SorvaneTimer.ini"}};
+        {"", "SorvaneTimer.ini"}, {"work", "work.ini"},         {" ", " .ini"},
+        {"a b", "a b.ini"},       {"Work", "Work.ini"},         {"/tmp/work", "/tmp/work.ini"},
+        {"work.cfg", "work.cfg"}, {"WORK.INI", "WORK.INI"},     {"work.", "work."},
+        {"..\\work", "..\\work"}, {"dir.d/work", "dir.d/work"}, {"SorvaneTimer.ini", "SorvaneTimer.ini"}};
     for (const auto& [name, completed] : rows)
         EXPECT_EQ(completeSettingsName(name), completed) << "\"" << name << "\"";
 }
@@ -146,7 +146,8 @@ void customList(SettingsValues& v) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, WriteTest,
     ::testing::Values(
-        WriteCase{"TableIgnoredWithoutCustomList", [](SettingsValues&) {}, {10, 20.5f, 30}, kDefaultSettingsFile},
+        WriteCase{
+            "TableIgnoredWithoutCustomList", [](SettingsValues&) {}, {10, 20.5f, 30}, kDefaultSettingsFile},
         // the worked example of a custom list
         WriteCase{
             "CustomListAfterTheRecords", customList, {10, 20.5f, 30}, customListFile("10\r\n20.5\r\n30\r\n")},
@@ -248,11 +249,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"StartShift", insertAfter(kDefaultSettingsFile, 1, kStartShift), noChange},
         ReadCase{"RestartShift", insertAfter(kDefaultSettingsFile, 2, kRestartShift), noChange},
         ReadCase{"StopShift", insertAfter(kDefaultSettingsFile, 3, kStopShift), noChange},
-        ReadCase{"StartAndStopShift", insertAfter(insertAfter(kDefaultSettingsFile, 3, kStopShift), 1, kStartShift),
-                 noChange},
+        ReadCase{"StartAndStopShift",
+                 insertAfter(insertAfter(kDefaultSettingsFile, 3, kStopShift), 1, kStartShift), noChange},
         ReadCase{"AllThreeShifts",
-                 insertAfter(insertAfter(insertAfter(kDefaultSettingsFile, 3, kStopShift), 2, kRestartShift), 1,
-                             kStartShift),
+                 insertAfter(insertAfter(insertAfter(kDefaultSettingsFile, 3, kStopShift), 2, kRestartShift),
+                             1, kStartShift),
                  noChange},
         // A Restart shift label right after record 1 is not the Start shift
         // record: it is read as record 2.
@@ -307,12 +308,14 @@ TEST(ReadSettingsText, AFileThatEndsEarlyReadsWhatItHas) {
             EXPECT_EQ(r.present(i), i < lines) << lines << " lines, record " << i + 1;
         EXPECT_EQ(r.present(&SettingsValues::customList), lines >= 8) << lines;
         EXPECT_EQ(settingsFileText(r.values, BeepTable{}),
-                  firstLines(full, lines) + kDefaultSettingsFile.substr(firstLines(kDefaultSettingsFile, lines).size()))
+                  firstLines(full, lines) +
+                      kDefaultSettingsFile.substr(firstLines(kDefaultSettingsFile, lines).size()))
             << lines;
         EXPECT_FALSE(r.listRead);
     }
     // a file that ends right after a shift record
-    EXPECT_EQ(readSettingsText(firstLines(insertAfter(kDefaultSettingsFile, 1, kStartShift), 2)).recordCount, 1u);
+    EXPECT_EQ(readSettingsText(firstLines(insertAfter(kDefaultSettingsFile, 1, kStartShift), 2)).recordCount,
+              1u);
 }
 
 // --- reader: the custom list ------------------------------------------------------------
@@ -364,7 +367,11 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"ValuesAfterAZeroAreReadToo", customListFile("5\r\n0\r\n7\r\n"), true, {5, 0, 7}, false},
         ListCase{"ReadFieldByField", customListFile("10,20\r\n 30\r\n"), true, {10, 20, 30}, false},
         ListCase{"NoFinalLineBreak", customListFile("10\r\n12.5"), true, {10, 12.5f}, false},
-        ListCase{"LineFeedsOnly", testing_support::lineFeedsOnly(customListFile("3\r\n4.5\r\n")), true, {3, 4.5f}, false},
+        ListCase{"LineFeedsOnly",
+                 testing_support::lineFeedsOnly(customListFile("3\r\n4.5\r\n")),
+                 true,
+                 {3, 4.5f},
+                 false},
         ListCase{"AfterShiftRecords",
                  insertAfter(insertAfter(insertAfter(customListFile("4\r\n8\r\n"), 3, kStopShift), 2,
                                          kRestartShift),

@@ -12,6 +12,7 @@
 #include "hotkeys/HotkeyReceiver.h"
 #include "hotkeys/KeyNames.h"
 #include "hotkeys/VirtualKeys.h"
+#include "ui/QtEventPump.h"
 #include "ui/QtKeyMap.h"
 
 #include "support/CountingReceiver.h"
@@ -241,8 +242,10 @@ private slots:
         QTemporaryDir folder;
         const QString previous = QDir::currentPath();
         QDir::setCurrent(folder.path());
+        // The real event loop, so that the Stop press reaches the running
+        // cycle; the clock stands still, so no moment of the cycle falls due.
         testing_support::FakeClock clock;
-        testing_support::ScriptedPump pump{clock};
+        ui::QtEventPump pump;
         testing_support::RecordingPort port{clock};
         testing_support::RecordingMidi midi;
         auto backend = x11Backend();

@@ -351,6 +351,7 @@ TEST_F(CycleRunnerTest, RestartBeginsAgainWithAFreshClockAndRepeatCount) {
     ASSERT_EQ(beepTicks.size(), 13u);
     const std::vector<uint32_t> after(beepTicks.begin() + 7, beepTicks.end());
     std::vector<uint32_t> rel;
+    rel.reserve(after.size());
     for (uint32_t t : after)
         rel.push_back(t - restartTick);
     EXPECT_EQ(rel, (std::vector<uint32_t>{11, 21, 31, 43, 53, 63}));

@@ -204,7 +204,8 @@ private slots:
             // The key is pressed by the first keysym of a key that produces
             // one of the code's keysyms: xdotool then presses that key.
             int keycode = placeKeycode;
-            for (const auto& [kc, syms] : m_keymap.keysyms) {
+            for (const auto& entry : m_keymap.keysyms) {
+                const int kc = entry.first;
                 if (keycode == 0 &&
                     std::any_of(std::begin(row->keysyms), std::end(row->keysyms),
                                 [&](uint32_t k) { return k != 0 && m_keymap.produces(kc, k); }))

@@ -224,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OddTextCase{"LineFeedsOnly", std::string(1001, '\n')},
                       OddTextCase{"CarriageReturnsOnly", "\r\r\r"},
                       OddTextCase{"NumberThenLoneFeeds", "5\n\n\n"},
-                      OddTextCase{"NulBytes", std::string("5\r\n\0\0\r\n7", 9)},
+                      OddTextCase{"NulBytes", std::string("5\r\n\0\0\r\n7\0", 9)},
                       OddTextCase{"ManyShortLines", std::string(5000, '1') + std::string(3000, '\n')},
                       OddTextCase{"MixedLineEnds", "1\n2\r\n\n3\r\r\n4"}),
     testing_support::ByName());

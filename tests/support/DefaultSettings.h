@@ -40,7 +40,7 @@ inline std::string defaultFileWith(const RecordValues& changes, const std::strin
     }
     for (const auto& [record, value] : changes) {
         std::string& line = lines.at(static_cast<std::size_t>(record - 1));
-        line = value + line.substr(line.find(','));
+        line.replace(0, line.find(','), value);
     }
     std::string text;
     for (const std::string& line : lines)

@@ -8,18 +8,14 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string_view>
 
 namespace sorvane {
 namespace {
 
-std::string_view environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value == nullptr ? std::string_view{} : std::string_view{value};
-}
+using Environment = std::function<std::string(const char*)>;
 
-bool isX11Session() {
-    const std::string_view type = environment("XDG_SESSION_TYPE");
+bool isX11Session(const Environment& environment) {
+    const std::string type = environment("XDG_SESSION_TYPE");
     if (type == "x11")
         return true;
     if (type == "wayland")
@@ -27,7 +23,7 @@ bool isX11Session() {
     return !environment("DISPLAY").empty() && environment("WAYLAND_DISPLAY").empty();
 }
 
-bool isWaylandSession() {
+bool isWaylandSession(const Environment& environment) {
     return environment("XDG_SESSION_TYPE") == "wayland" || !environment("WAYLAND_DISPLAY").empty();
 }
 
@@ -111,17 +107,28 @@ void HotkeyBackendChain::onCurrentChanged() {
         Qt::QueuedConnection);
 }
 
+std::unique_ptr<HotkeyBackend> chooseHotkeyBackend(HotkeyProbes probes, Notify notify) {
+    std::vector<HotkeyBackendChain::Factory> factories;
+    if (isX11Session(probes.environment))
+        factories.push_back(std::move(probes.x11));
+    else if (isWaylandSession(probes.environment))
+        factories.push_back(std::move(probes.portal));
+    factories.push_back(std::move(probes.evdev));
+    return std::make_unique<HotkeyBackendChain>(std::move(factories), std::move(notify),
+                                                std::move(probes.log));
+}
+
 std::unique_ptr<HotkeyBackend> createHotkeyBackend(Notify notify) {
-    using Factory = HotkeyBackendChain::Factory;
-    std::vector<Factory> factories;
-    if (isX11Session())
-        factories.push_back([](std::string& whyNot) { return createX11HotkeyBackend(whyNot); });
-    else if (isWaylandSession())
-        factories.push_back(
-            [notify](std::string& whyNot) { return createPortalHotkeyBackend(notify, whyNot); });
-    factories.push_back([](std::string& whyNot) { return createEvdevHotkeyBackend(whyNot); });
-    auto log = [](const std::string& line) { std::fprintf(stderr, "sorvane-timer: %s\n", line.c_str()); };
-    return std::make_unique<HotkeyBackendChain>(std::move(factories), std::move(notify), std::move(log));
+    HotkeyProbes machine{
+        [](const char* name) {
+            const char* value = std::getenv(name);
+            return std::string(value == nullptr ? "" : value);
+        },
+        [](std::string& whyNot) { return createX11HotkeyBackend(whyNot); },
+        [notify](std::string& whyNot) { return createPortalHotkeyBackend(notify, whyNot); },
+        [](std::string& whyNot) { return createEvdevHotkeyBackend(whyNot); },
+        [](const std::string& line) { std::fprintf(stderr, "sorvane-timer: %s\n", line.c_str()); }};
+    return chooseHotkeyBackend(std::move(machine), std::move(notify));
 }
 
 } // namespace sorvane

@@ -67,4 +67,21 @@ private:
     std::unique_ptr<QObject> m_context; // for replacing a backend from the event loop
 };
 
+// What the choice of a way of watching keys looks at: the session's
+// environment and the ways it can try.  createHotkeyBackend passes this
+// machine's; a test passes its own.
+struct HotkeyProbes {
+    // The value of a variable of the session's environment, empty when unset.
+    std::function<std::string(const char* name)> environment;
+    HotkeyBackendChain::Factory x11;    // raw key events of the X server
+    HotkeyBackendChain::Factory portal; // the desktop's shortcuts portal
+    HotkeyBackendChain::Factory evdev;  // the keyboards under /dev/input
+    HotkeyBackendChain::Log log;
+};
+
+// The chain for the session the environment describes: X11 raw key events
+// on an X11 session, the portal on a Wayland session, the input devices
+// after either, and alone where neither is there.
+std::unique_ptr<HotkeyBackend> chooseHotkeyBackend(HotkeyProbes probes, Notify notify);
+
 } // namespace sorvane

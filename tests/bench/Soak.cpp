@@ -11,6 +11,9 @@
 #include "ui/QtEventPump.h"
 #include "ui/frmSorvaneTimer.h"
 
+#include "support/CoreDoubles.h"
+#include "support/DefaultSettings.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -47,27 +50,18 @@ double cpuSeconds() {
            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-// Counts the beeps that reach the speaker port.
-struct CountingPort final : sorvane::PortOutput {
-    long beeps = 0;
-    void out(uint16_t, uint8_t) override {}
-    void endOfBeep() override { ++beeps; }
-};
-
 // Beeps per repetition, 1 ms apart (the runner works in whole milliseconds):
 // 0.1 s per repetition.
 constexpr int kMoments = 100;
 
+// The default file with the shortest beeps (pitch and duration 1), 100
+// repetitions and a custom list of kMoments moments.
 QByteArray denseFile() {
-    QByteArray out = "118,\"Start_Key_Code\"\r\n65,\"Restart_Key_Code\"\r\n119,\"Stop_Key_Code\"\r\n"
-                     "1,\"Beep_Pitch\"\r\n1,\"Beep_Duration\"\r\n100,\"Cycle_Repetitions\"\r\n"
-                     "5,\"Warning_Beeps_per_Second\"\r\n1,\"Custom_Beeps_yes1_no0\"\r\n60,\"Cycle_Time\"\r\n"
-                     "1,\"Cycle_Units_sec1_min0\"\r\n1,\"Enable_Periodic_Warnings_During_Cycle\"\r\n"
-                     "10,\"Periodic_Warning_Time.\"\r\n1,\"Enable_Final_Countdown\"\r\n"
-                     "5,\"Final_Countdown_Time\"\r\n1,\"Final_Countdown_Beeps_Per_Second\"\r\n";
+    std::string list;
     for (int i = 1; i <= kMoments; ++i)
-        out += QByteArray::number(i * 0.001, 'g', 7) + "\r\n";
-    return out;
+        list += QByteArray::number(i * 0.001, 'g', 7).toStdString() + "\r\n";
+    return QByteArray::fromStdString(
+        testing_support::defaultFileWith({{4, "1"}, {5, "1"}, {6, "100"}, {8, "1"}}, list));
 }
 
 } // namespace
@@ -88,7 +82,7 @@ int main(int argc, char* argv[]) {
 
     sorvane::MonotonicTickClock clock;
     sorvane::ui::QtEventPump pump;
-    CountingPort port;
+    testing_support::CountingPort port;
     sorvane::NullMidiPlayer midi;
     sorvane::TimerHotkeys keys;
     sorvane::NullHotkeyBackend hotkeys;

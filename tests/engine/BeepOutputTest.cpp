@@ -2,192 +2,107 @@
 // to the speaker port, or one play of the MIDI file.
 #include "engine/BeepOutput.h"
 
-#include <gtest/gtest.h>
+#include "support/CoreDoubles.h"
+#include "support/TableTests.h"
 
-#include <ostream>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace sorvane {
 namespace {
 
-class RecordingPort final : public PortOutput {
-public:
-    void out(uint16_t port, uint8_t value) override {
-        ++writes;
-        if (port != kSpeakerPort)
-            ++otherPortWrites;
-        if (keepValues)
-            values.push_back(value);
-        else
-            // check the pattern on the fly: runs of equal values
-            countRun(value);
-    }
-    void endOfBeep() override {
-        ++beepEnds;
-        writesAtEnd.push_back(writes);
-    }
+using testing_support::PrintTo;
+using testing_support::RecordingMidi;
+using testing_support::RecordingPort;
 
-    void countRun(uint8_t value) {
-        if (runs.empty() || runs.back().first != value)
-            runs.emplace_back(value, 0);
-        ++runs.back().second;
+// `periods` periods of `pitch` writes of 255 then `pitch` writes of 0, as
+// runs of equal values.
+std::vector<RecordingPort::Run> squareWave(long pitch, long periods) {
+    std::vector<RecordingPort::Run> wave;
+    for (long i = 0; i < periods; ++i) {
+        wave.emplace_back(255, pitch);
+        wave.emplace_back(0, pitch);
     }
-
-    bool keepValues = true;
-    uint64_t writes = 0;
-    uint64_t otherPortWrites = 0;
-    int beepEnds = 0;
-    std::vector<uint64_t> writesAtEnd;
-    std::vector<uint8_t> values;
-    std::vector<std::pair<uint8_t, uint64_t>> runs;
-};
-
-class CountingMidi final : public MidiPlayer {
-public:
-    void setFileName(const std::string& path) override { name = path; }
-    std::string fileName() const override { return name; }
-    void play() override { ++plays; }
-    std::string name;
-    int plays = 0;
-};
+    return wave;
+}
 
 class BeepOutputTest : public ::testing::Test {
 protected:
     RecordingPort port;
-    CountingMidi midi;
+    RecordingMidi midi;
     BeepOutput beep{port, midi};
 };
 
-TEST_F(BeepOutputTest, ShortestBeepIsTwoWrites) {
+// A speaker beep writes its whole square wave to the speaker port, and ends
+// once, after its last write.  A pitch or duration of 0 or less is silent;
+// the loop counters step past the largest 16-bit bound; both at the limit
+// would be hours of tone, and the beep keeps the whole periods that fit into
+// ten seconds of output (480000 writes).
+struct WaveRow {
+    const char* name;
+    int16_t pitch;
+    int16_t duration;
+    long periods; // heard
+};
+
+class SpeakerBeepTest : public BeepOutputTest, public ::testing::WithParamInterface<WaveRow> {};
+
+TEST_P(SpeakerBeepTest, WritesTheSquareWave) {
+    const WaveRow& r = GetParam();
+    beep.beepPitch = r.pitch;
+    beep.beepDuration = r.duration;
+    beep.playBeep(false);
+    EXPECT_EQ(port.wave, squareWave(r.pitch, r.periods));
+    EXPECT_EQ(port.otherPortWrites, 0);
+    EXPECT_EQ(midi.plays, 0);
+    if (r.periods > 0) {
+        EXPECT_EQ(port.writesAtEnd, (std::vector<long>{2L * r.pitch * r.periods}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SpeakerBeepTest,
+    ::testing::Values(WaveRow{"Shortest", 1, 1, 1}, WaveRow{"SmallPitchAndDuration", 3, 2, 2},
+                      WaveRow{"Default", 100, 25, 25}, WaveRow{"LargestPitch", 32767, 1, 1},
+                      WaveRow{"LargestDuration", 1, 32767, 32767},
+                      WaveRow{"BothLargestCutToWholePeriods", 32767, 32767, 7},
+                      WaveRow{"PitchZero", 0, 25, 0}, WaveRow{"DurationZero", 100, 0, 0},
+                      WaveRow{"BothZero", 0, 0, 0}, WaveRow{"NegativePitch", -1, 25, 0},
+                      WaveRow{"NegativeDuration", 100, -1, 0}, WaveRow{"BothSmallest", -32768, -32768, 0},
+                      WaveRow{"LargestPitchNoDuration", 32767, 0, 0},
+                      WaveRow{"LargestDurationNoPitch", 0, 32767, 0}),
+    testing_support::ByName());
+
+TEST_F(BeepOutputTest, EveryBeepReadsTheParametersAndEndsOnce) {
     beep.beepPitch = 1;
     beep.beepDuration = 1;
     beep.playBeep(false);
-    EXPECT_EQ(port.values, (std::vector<uint8_t>{255, 0}));
-    EXPECT_EQ(port.otherPortWrites, 0u);
-    EXPECT_EQ(port.beepEnds, 1);
-    EXPECT_EQ(midi.plays, 0);
-}
-
-TEST_F(BeepOutputTest, SmallPitchAndDurationPattern) {
-    beep.beepPitch = 3;
-    beep.beepDuration = 2;
+    beep.beepPitch = 2;
     beep.playBeep(false);
-    EXPECT_EQ(port.values, (std::vector<uint8_t>{255, 255, 255, 0, 0, 0, 255, 255, 255, 0, 0, 0}));
-    EXPECT_EQ(port.beepEnds, 1);
-}
-
-TEST_F(BeepOutputTest, DefaultBeepIs5000Writes) {
-    beep.beepPitch = 100;
-    beep.beepDuration = 25;
+    beep.beepDuration = 3;
     beep.playBeep(false);
-    ASSERT_EQ(port.values.size(), 5000u);
-    for (std::size_t period = 0; period < 25; ++period) {
-        for (std::size_t k = 0; k < 100; ++k) {
-            ASSERT_EQ(port.values[period * 200 + k], 255) << "period " << period << " write " << k;
-            ASSERT_EQ(port.values[period * 200 + 100 + k], 0) << "period " << period << " write " << k;
-        }
-    }
-    EXPECT_EQ(port.otherPortWrites, 0u);
-    EXPECT_EQ(port.beepEnds, 1);
-    // the end of the beep comes after its last write
-    EXPECT_EQ(port.writesAtEnd, (std::vector<uint64_t>{5000}));
-}
-
-struct SilentCase {
-    int16_t pitch;
-    int16_t duration;
-};
-
-void PrintTo(const SilentCase& c, std::ostream* os) {
-    *os << "p=" << c.pitch << " d=" << c.duration;
-}
-
-class SilentBeepTest : public BeepOutputTest, public ::testing::WithParamInterface<SilentCase> {};
-
-TEST_P(SilentBeepTest, NoWrites) {
-    beep.beepPitch = GetParam().pitch;
-    beep.beepDuration = GetParam().duration;
     beep.playBeep(false);
-    EXPECT_EQ(port.writes, 0u);
-    EXPECT_EQ(midi.plays, 0);
+    std::vector<RecordingPort::Run> expected = squareWave(1, 1);
+    for (const auto& run : squareWave(2, 7))
+        expected.push_back(run);
+    EXPECT_EQ(port.wave, expected);
+    EXPECT_EQ(port.writesAtEnd, (std::vector<long>{2, 6, 18, 30}));
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, SilentBeepTest,
-                         ::testing::Values(SilentCase{0, 25}, SilentCase{100, 0}, SilentCase{0, 0},
-                                           SilentCase{-1, 25}, SilentCase{100, -1},
-                                           SilentCase{-32768, -32768}, SilentCase{32767, 0},
-                                           SilentCase{0, 32767}));
 
 TEST_F(BeepOutputTest, MidiBeepIsOnePlayAndNoPortWrites) {
     beep.beepPitch = 100;
     beep.beepDuration = 25;
     beep.playBeep(true);
     EXPECT_EQ(midi.plays, 1);
-    EXPECT_EQ(port.writes, 0u);
+    EXPECT_EQ(port.writes, 0);
     beep.beepPitch = 0;
     beep.beepDuration = 0;
     beep.playBeep(true);
     EXPECT_EQ(midi.plays, 2);
-    EXPECT_EQ(port.writes, 0u);
-}
-
-TEST_F(BeepOutputTest, EachSpeakerBeepEndsOnce) {
-    beep.beepPitch = 2;
-    beep.beepDuration = 3;
-    for (int i = 0; i < 4; ++i)
-        beep.playBeep(false);
-    EXPECT_EQ(port.beepEnds, 4);
-    EXPECT_EQ(port.writesAtEnd, (std::vector<uint64_t>{12, 24, 36, 48}));
-}
-
-TEST_F(BeepOutputTest, ParametersAreReadAtEveryBeep) {
-    beep.beepPitch = 1;
-    beep.beepDuration = 1;
-    beep.playBeep(false);
-    beep.beepPitch = 2;
-    beep.playBeep(false);
-    EXPECT_EQ(port.values, (std::vector<uint8_t>{255, 0, 255, 255, 0, 0}));
-}
-
-// The loop counters must step past the largest 16-bit bound.
-TEST_F(BeepOutputTest, LargestPitchEnds) {
-    port.keepValues = false;
-    beep.beepPitch = 32767;
-    beep.beepDuration = 1;
-    beep.playBeep(false);
-    EXPECT_EQ(port.writes, 65534u);
-    EXPECT_EQ(port.runs, (std::vector<std::pair<uint8_t, uint64_t>>{{255, 32767}, {0, 32767}}));
-}
-
-TEST_F(BeepOutputTest, LargestDurationEnds) {
-    port.keepValues = false;
-    beep.beepPitch = 1;
-    beep.beepDuration = 32767;
-    beep.playBeep(false);
-    EXPECT_EQ(port.writes, 65534u);
-    EXPECT_EQ(port.runs.size(), 65534u);
-    EXPECT_EQ(port.runs.back(), (std::pair<uint8_t, uint64_t>{0, 1}));
-}
-
-// Both at the limit would be hours of tone: the beep keeps whole periods
-// up to the longest beep.
-TEST_F(BeepOutputTest, HugeBeepIsCutToWholePeriods) {
-    port.keepValues = false;
-    beep.beepPitch = 32767;
-    beep.beepDuration = 32767;
-    beep.playBeep(false);
-    const uint64_t periods = kMaxBeepWrites / (2 * 32767);
-    EXPECT_EQ(port.writes, periods * 2 * 32767);
-    ASSERT_EQ(port.runs.size(), periods * 2);
-    EXPECT_EQ(port.runs.back(), (std::pair<uint8_t, uint64_t>{0, 32767}));
-}
-
-TEST_F(BeepOutputTest, MidiPlayerIsTheOneGiven) {
-    EXPECT_EQ(&beep.midiPlayer(), &midi);
+    EXPECT_EQ(port.writes, 0);
 }
 
 // --- beeps placed ahead ------------------------------------------------------------------
@@ -242,10 +157,6 @@ struct PlaceCase {
     const char* log;
 };
 
-void PrintTo(const PlaceCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class PlaceAheadTest : public ::testing::TestWithParam<PlaceCase> {};
 
 TEST_P(PlaceAheadTest, KeepsThePlacedBeepOnlyWhenItIsAskedFor) {
@@ -288,35 +199,36 @@ TEST_P(PlaceAheadTest, KeepsThePlacedBeepOnlyWhenItIsAskedFor) {
     EXPECT_EQ(log, GetParam().log);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PlaceAheadTest,
-    ::testing::Values(
-        // the runner's own beep keeps the placed one, written again to compare
-        PlaceCase{"ToneAskedFor", "taT", "P12@7K12"}, PlaceCase{"MidiAskedFor", "maM", "p@7k"},
-        // any other beep (Stop, Restart, a key box...) takes it back first
-        PlaceCase{"OtherBeepTakesItBack", "tT", "P12@7WE12"},
-        PlaceCase{"OtherMidiBeepTakesItBack", "mM", "p@7wm"},
-        // the choice changed since it was placed: taken back, the new device sounds
-        PlaceCase{"ToneThenMidiChosen", "taM", "P12@7Wm"}, PlaceCase{"MidiThenToneChosen", "maT", "p@7wE12"},
-        PlaceCase{"Withdrawn", "tx", "P12@7W"},
-        PlaceCase{"WithdrawnThenAskedForSoundsNow", "txaT", "P12@7WE12"},
-        PlaceCase{"PlacingAgainReplaces", "tt", "P12@7WP12@7"},
-        // a silent tone is not placed; asked for, it ends without writes
-        PlaceCase{"SilentToneIsNotPlaced", "0taT", "E0"},
-        PlaceCase{"PitchSetToZeroBeforeItIsAskedFor", "t0aT", "P12@7WE0"},
-        // the exit beep's drain takes back a beep still placed
-        PlaceCase{"DrainTakesItBack", "td", "P12@7WDd"}),
-    [](const ::testing::TestParamInfo<PlaceCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, PlaceAheadTest,
+                         ::testing::Values(
+                             // the runner's own beep keeps the placed one, written again to compare
+                             PlaceCase{"ToneAskedFor", "taT", "P12@7K12"},
+                             PlaceCase{"MidiAskedFor", "maM", "p@7k"},
+                             // any other beep (Stop, Restart, a key box...) takes it back first
+                             PlaceCase{"OtherBeepTakesItBack", "tT", "P12@7WE12"},
+                             PlaceCase{"OtherMidiBeepTakesItBack", "mM", "p@7wm"},
+                             // the choice changed since it was placed: taken back, the new device sounds
+                             PlaceCase{"ToneThenMidiChosen", "taM", "P12@7Wm"},
+                             PlaceCase{"MidiThenToneChosen", "maT", "p@7wE12"},
+                             PlaceCase{"Withdrawn", "tx", "P12@7W"},
+                             PlaceCase{"WithdrawnThenAskedForSoundsNow", "txaT", "P12@7WE12"},
+                             PlaceCase{"PlacingAgainReplaces", "tt", "P12@7WP12@7"},
+                             // a silent tone is not placed; asked for, it ends without writes
+                             PlaceCase{"SilentToneIsNotPlaced", "0taT", "E0"},
+                             PlaceCase{"PitchSetToZeroBeforeItIsAskedFor", "t0aT", "P12@7WE0"},
+                             // the exit beep's drain takes back a beep still placed
+                             PlaceCase{"DrainTakesItBack", "td", "P12@7WDd"}),
+                         testing_support::ByName());
 
 TEST_F(BeepOutputTest, PortThatCannotPlaceSoundsTheBeepWhenAskedFor) {
     beep.beepPitch = 2;
     beep.beepDuration = 3;
     beep.placeBeep(false, 7);
-    EXPECT_EQ(port.writes, 0u);
+    EXPECT_EQ(port.writes, 0);
     beep.arrive();
     beep.playBeep(false);
-    EXPECT_EQ(port.writes, 12u);
-    EXPECT_EQ(port.beepEnds, 1);
+    EXPECT_EQ(port.writes, 12);
+    EXPECT_EQ(port.beeps(), 1);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "hotkeys/EvdevHotkeyBackend.h"
 #include "hotkeys/HotkeyReceiver.h"
 
+#include "support/CountingReceiver.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -25,15 +27,7 @@ constexpr int32_t kF12 = 123;
 constexpr int32_t kA = 65;
 constexpr int32_t kShift = 16;
 
-struct CountingReceiver {
-    HotkeyReceiver receiver;
-    int presses = 0;
-
-    explicit CountingReceiver(int32_t keyCode) {
-        receiver.setKeyCode(keyCode);
-        receiver.setKeyDownHandler([this] { ++presses; });
-    }
-};
+using testing_support::CountingReceiver;
 
 input_event record(uint16_t type, uint16_t code, int32_t value) {
     input_event event;

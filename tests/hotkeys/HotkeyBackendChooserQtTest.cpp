@@ -1,6 +1,8 @@
-// The chain of ways of watching keys: the first that works is used, one
-// that fails later is replaced by the next, and when none is left the user
-// is told once, in these words, what works instead.
+// The choice of the ways of watching keys by the session, and the chain of
+// those ways: the first that works is used, one that fails later is
+// replaced by the next, and when none is left the user is told once, in
+// these words, what works instead.  The session's environment and the ways
+// themselves are the test's own: nothing depends on the machine it runs on.
 #include "hotkeys/HotkeyBackendChooser.h"
 
 #include <QtTest>
@@ -62,6 +64,88 @@ class HotkeyBackendChooserQtTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Which ways are tried, in order, for a session's environment; the
+    // input devices come last everywhere, and are used when this user may
+    // read a keyboard.
+    void triesTheWaysOfTheSession_data() {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<bool>("keyboardsReadable");
+        QTest::addColumn<QStringList>("tried");
+        const QStringList x11{"x11", "evdev"};
+        const QStringList wayland{"portal", "evdev"};
+        const QStringList devicesOnly{"evdev"};
+        QTest::newRow("X11 session") << QStringList{"XDG_SESSION_TYPE=x11", "DISPLAY=:0"} << false << x11;
+        QTest::newRow("X11 session, keyboards readable")
+            << QStringList{"XDG_SESSION_TYPE=x11", "DISPLAY=:0"} << true << x11;
+        QTest::newRow("X11 session without a display") << QStringList{"XDG_SESSION_TYPE=x11"} << false << x11;
+        QTest::newRow("X11 session with a Wayland display")
+            << QStringList{"XDG_SESSION_TYPE=x11", "DISPLAY=:0", "WAYLAND_DISPLAY=wayland-0"} << false << x11;
+        QTest::newRow("Wayland session with Xwayland")
+            << QStringList{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"} << false
+            << wayland;
+        QTest::newRow("Wayland session, no display named")
+            << QStringList{"XDG_SESSION_TYPE=wayland"} << false << wayland;
+        QTest::newRow("no session type, X display") << QStringList{"DISPLAY=:0"} << false << x11;
+        QTest::newRow("no session type, both displays")
+            << QStringList{"DISPLAY=:0", "WAYLAND_DISPLAY=wayland-0"} << false << wayland;
+        QTest::newRow("no session type, Wayland display")
+            << QStringList{"WAYLAND_DISPLAY=wayland-0"} << false << wayland;
+        QTest::newRow("console with a display")
+            << QStringList{"XDG_SESSION_TYPE=tty", "DISPLAY=:0"} << false << x11;
+        QTest::newRow("console") << QStringList{"XDG_SESSION_TYPE=tty"} << false << devicesOnly;
+        QTest::newRow("console, keyboards readable")
+            << QStringList{"XDG_SESSION_TYPE=tty"} << true << devicesOnly;
+        QTest::newRow("empty environment") << QStringList{} << false << devicesOnly;
+    }
+
+    void triesTheWaysOfTheSession() {
+        QFETCH(QStringList, environment);
+        QFETCH(bool, keyboardsReadable);
+        QFETCH(QStringList, tried);
+
+        QStringList asked;
+        auto way = [&](const QString& name, bool works) {
+            return [&asked, name, works](std::string& whyNot) -> std::unique_ptr<HotkeyBackend> {
+                asked << name;
+                if (!works) {
+                    whyNot = "no " + name.toStdString();
+                    return nullptr;
+                }
+                auto backend = std::make_unique<FakeBackend>();
+                backend->label = name.toStdString();
+                return backend;
+            };
+        };
+        HotkeyProbes probes{[&](const char* name) {
+                                for (const QString& entry : environment) {
+                                    if (entry.startsWith(QLatin1String(name) + QLatin1Char('=')))
+                                        return entry.section(QLatin1Char('='), 1).toStdString();
+                                }
+                                return std::string();
+                            },
+                            way(QStringLiteral("x11"), false),
+                            way(QStringLiteral("portal"), false),
+                            way(QStringLiteral("evdev"), keyboardsReadable),
+                            {}};
+        QStringList notices;
+        HotkeyReceiver receiver; // outlives the chain that watches it
+        std::unique_ptr<HotkeyBackend> chosen = chooseHotkeyBackend(
+            std::move(probes), [&](const std::string& text) { notices << QString::fromStdString(text); });
+        chosen->attach(receiver);
+        QCOMPARE(asked, tried);
+        QCOMPARE(chosen->isAvailable(), keyboardsReadable);
+        if (keyboardsReadable) {
+            QCOMPARE(QString::fromStdString(chosen->name()), QStringLiteral("evdev"));
+            QVERIFY(notices.isEmpty());
+        } else {
+            QStringList reasons;
+            for (const QString& name : tried)
+                reasons << QStringLiteral("no ") + name;
+            QCOMPARE(notices, QStringList{"Global hotkeys are unavailable: " +
+                                          reasons.join(QStringLiteral("; ")) + "." + kCtl});
+        }
+    }
+
     void choosesAndFallsBack_data() {
         QTest::addColumn<QList<Way>>("ways");
         QTest::addColumn<QString>("failsLater"); // the reason the first way fails after a while, if it does

@@ -11,6 +11,8 @@
 #include "hotkeys/HotkeyReceiver.h"
 #include "hotkeys/PortalHotkeyBackend.h"
 
+#include "support/CountingReceiver.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -40,20 +42,7 @@ constexpr int kWaitMs = 10000; // upper bound only: every wait ends on an event
 
 const QString kSessionInterface = QStringLiteral("org.freedesktop.portal.Session");
 
-struct CountingReceiver {
-    HotkeyReceiver receiver;
-    int presses = 0;
-    std::function<void()> alsoOnPress;
-
-    explicit CountingReceiver(int32_t keyCode) {
-        receiver.setKeyCode(keyCode);
-        receiver.setKeyDownHandler([this] {
-            ++presses;
-            if (alsoOnPress)
-                alsoOnPress();
-        });
-    }
-};
+using testing_support::CountingReceiver;
 
 enum class Desktop { Plasma527, Standard };
 

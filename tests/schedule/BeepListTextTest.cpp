@@ -1,9 +1,10 @@
 // The beep table shown as text, and a hand-edited list read back.
 #include "schedule/BeepListText.h"
 
-#include <gtest/gtest.h>
+#include "support/DefaultSettings.h"
+#include "support/TableTests.h"
 
-#include <ostream>
+#include <gtest/gtest.h>
 
 #include <array>
 #include <initializer_list>
@@ -12,6 +13,9 @@
 
 namespace sorvane {
 namespace {
+
+using testing_support::countingLines;
+using testing_support::PrintTo;
 
 BeepTable tableOf(std::initializer_list<float> entries, float fill = 0.0f) {
     BeepTable t;
@@ -28,22 +32,34 @@ std::vector<float> head(const BeepTable& t, std::size_t n) {
 
 // --- showing the table ------------------------------------------------------------
 
-TEST(BeepListText, DesignTimeSchedule) {
-    const BeepTable t = tableOf({10.0f, 19.8f, 20.0f, 29.6f, 29.8f, 30.0f, 39.4f, 39.6f, 39.8f, 40.0f, 49.2f,
-                                 49.4f, 49.6f, 49.8f, 50.0f, 55.0f, 56.0f, 57.0f, 58.0f, 59.0f, 60.0f});
-    EXPECT_EQ(beepListText(t), " 10\r\n 19.8\r\n 20\r\n 29.6\r\n 29.8\r\n 30\r\n 39.4\r\n 39.6\r\n"
-                               " 39.8\r\n 40\r\n 49.2\r\n 49.4\r\n 49.6\r\n 49.8\r\n 50\r\n 55\r\n"
-                               " 56\r\n 57\r\n 58\r\n 59\r\n 60\r\n");
-}
-
 struct ShowCase {
     const char* name;
     BeepTable table;
-    const char* text;
+    std::string text;
 };
 
-void PrintTo(const ShowCase& c, std::ostream* os) {
-    *os << c.name;
+// The table 1, 2, ... n, then 0.
+BeepTable countingTable(std::size_t n) {
+    BeepTable t;
+    t.fill(0.0f);
+    for (std::size_t i = 0; i < n; ++i)
+        t[i] = static_cast<float>(i + 1);
+    return t;
+}
+
+std::string repeated(const std::string& line, std::size_t n) {
+    std::string text;
+    for (std::size_t i = 0; i < n; ++i)
+        text += line;
+    return text;
+}
+
+// The lines " 1", " 2", ... " n" as the box shows them.
+std::string shownCounting(int n) {
+    std::string text;
+    for (int i = 1; i <= n; ++i)
+        text += " " + std::to_string(i) + "\r\n";
+    return text;
 }
 
 class ShowCaseTest : public ::testing::TestWithParam<ShowCase> {};
@@ -53,8 +69,14 @@ TEST_P(ShowCaseTest, ShowsTheTable) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, ShowCaseTest,
+    Rows, ShowCaseTest,
     ::testing::Values(
+        ShowCase{"DesignTimeSchedule",
+                 tableOf({10.0f, 19.8f, 20.0f, 29.6f, 29.8f, 30.0f, 39.4f, 39.6f, 39.8f, 40.0f, 49.2f,
+                          49.4f, 49.6f, 49.8f, 50.0f, 55.0f, 56.0f, 57.0f, 58.0f, 59.0f, 60.0f}),
+                 " 10\r\n 19.8\r\n 20\r\n 29.6\r\n 29.8\r\n 30\r\n 39.4\r\n 39.6\r\n"
+                 " 39.8\r\n 40\r\n 49.2\r\n 49.4\r\n 49.6\r\n 49.8\r\n 50\r\n 55\r\n"
+                 " 56\r\n 57\r\n 58\r\n 59\r\n 60\r\n"},
         ShowCase{"Empty", tableOf({}), "none"},
         // later entries behind a first 0 are stale
         ShowCase{"FirstEntryZero", tableOf({0.0f, 5.0f, 6.0f}, 9.0f), "none"},
@@ -63,31 +85,11 @@ INSTANTIATE_TEST_SUITE_P(
         ShowCase{"Fractions", tableOf({0.1f, 1.9666667f, 12.25f}), " .1\r\n 1.966667\r\n 12.25\r\n"},
         ShowCase{"MinutesExample", tableOf({1.0f, 1.95f, 1.9666667f, 1.9833333f, 2.0f}),
                  " 1\r\n 1.95\r\n 1.966667\r\n 1.983333\r\n 2\r\n"},
-        ShowCase{"RepeatsAndDisorderKept", tableOf({30.0f, 10.0f, 10.0f}), " 30\r\n 10\r\n 10\r\n"}),
-    [](const ::testing::TestParamInfo<ShowCase>& info) { return std::string(info.param.name); });
-
-std::size_t countLines(const std::string& text) {
-    std::size_t n = 0;
-    for (std::size_t pos = text.find("\r\n"); pos != std::string::npos; pos = text.find("\r\n", pos + 2))
-        ++n;
-    return n;
-}
-
-TEST(BeepListText, FullTableShows255Lines) {
-    BeepTable t;
-    for (std::size_t i = 0; i < kBeepTableSize; ++i)
-        t[i] = static_cast<float>(i + 1);
-    t[255] = 0.0f;
-    const std::string text = beepListText(t);
-    EXPECT_EQ(countLines(text), 255u);
-    EXPECT_EQ(text.substr(text.size() - 6), " 255\r\n");
-}
-
-TEST(BeepListText, TableWithoutZeroStopsAtTheLastSlot) {
-    BeepTable t;
-    t.fill(1.5f);
-    EXPECT_EQ(countLines(beepListText(t)), 256u);
-}
+        ShowCase{"RepeatsAndDisorderKept", tableOf({30.0f, 10.0f, 10.0f}), " 30\r\n 10\r\n 10\r\n"},
+        ShowCase{"FullTableIs255Lines", countingTable(255), shownCounting(255)},
+        // a table that a writer left without its 0 stops at the last slot
+        ShowCase{"TableWithoutZeroStopsAtTheLastSlot", tableOf({}, 1.5f), repeated(" 1.5\r\n", 256)}),
+    testing_support::ByName());
 
 // --- reading a hand-edited list ------------------------------------------------
 
@@ -108,10 +110,6 @@ struct ParseCase {
     std::vector<float> expected; // entries up to and including the closing 0
 };
 
-void PrintTo(const ParseCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class ParseCaseTest : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(ParseCaseTest, ReadsTheList) {
@@ -125,7 +123,7 @@ TEST_P(ParseCaseTest, ReadsTheList) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, ParseCaseTest,
+    Rows, ParseCaseTest,
     ::testing::Values(
         // texts whose reading as a whole is 0 empty the table
         ParseCase{"None", "none", {0.0f}}, ParseCase{"Empty", "", {0.0f}},
@@ -144,8 +142,11 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"SinglePrecision", "1.23456789\r\n", {1.2345679f, 0.0f}},
         ParseCase{"CanonicalText", " 10\r\n 19.8\r\n .5\r\n", {10.0f, 19.8f, 0.5f, 0.0f}},
         ParseCase{"ExponentLine", "1E+07\r\n", {1e7f, 0.0f}},
-        ParseCase{"TrailingBlankLineWithCarriageReturn", "4\r\n\r\n", {4.0f, 0.0f}}),
-    [](const ::testing::TestParamInfo<ParseCase>& info) { return std::string(info.param.name); });
+        ParseCase{"TrailingBlankLineWithCarriageReturn", "4\r\n\r\n", {4.0f, 0.0f}},
+        // a line feed with no carriage return before it, where the line would
+        // lose more than it has: an empty line
+        ParseCase{"LeadingLineFeedIsAnEmptyLine", "\n5\r\n6\r\n", {0.0f, 5.0f, 6.0f, 0.0f}}),
+    testing_support::ByName());
 
 TEST(ParseBeepList, ShownListReadsBackToTheSameTable) {
     const BeepTable original = tableOf({10.0f, 19.8f, 0.5f, -0.5f, 1.25f, 55.2f, 1e7f});
@@ -155,81 +156,56 @@ TEST(ParseBeepList, ShownListReadsBackToTheSameTable) {
     EXPECT_EQ(head(t, 8), head(original, 8));
 }
 
-std::string numberedLines(int count) {
-    std::string s;
-    for (int i = 1; i <= count; ++i)
-        s += std::to_string(i) + "\r\n";
-    return s;
+// The table has room for 255 lines before its closing 0.  A line left out
+// is a loss only when it would have been played: a line that reads as 0
+// (blank, letters, 0) or any line behind one is not; trailing line breaks
+// are no lines at all.
+struct ListCapacityCase {
+    const char* name;
+    std::string text;
+    bool cut;
+    std::vector<float> head; // the first entries
+};
+
+std::vector<float> counting(int n) {
+    std::vector<float> v;
+    for (int i = 1; i <= n; ++i)
+        v.push_back(static_cast<float>(i));
+    return v;
 }
 
-TEST(ParseBeepList, MoreThan255LinesAreCut) {
+class ListCapacityTest : public ::testing::TestWithParam<ListCapacityCase> {};
+
+TEST_P(ListCapacityTest, Keeps255Lines) {
+    const ListCapacityCase& c = GetParam();
     BeepTable t;
     t.fill(99.0f);
-    const ParseResult r = parseBeepList(numberedLines(300), t);
-    EXPECT_TRUE(r.cut);
+    const ParseResult r = parseBeepList(c.text, t);
+    EXPECT_EQ(r.cut, c.cut);
     EXPECT_EQ(r.lines, 255u);
-    for (std::size_t i = 0; i < 255; ++i)
-        ASSERT_EQ(t[i], static_cast<float>(i + 1)) << i;
+    EXPECT_EQ(head(t, c.head.size()), c.head);
     EXPECT_EQ(t[255], 0.0f);
 }
 
-TEST(ParseBeepList, Exactly255LinesFit) {
-    BeepTable t;
-    t.fill(99.0f);
-    const ParseResult r = parseBeepList(numberedLines(255), t);
-    EXPECT_FALSE(r.cut);
-    EXPECT_EQ(r.lines, 255u);
-    EXPECT_EQ(t[254], 255.0f);
-    EXPECT_EQ(t[255], 0.0f);
-}
-
-TEST(ParseBeepList, Line256IsTheFirstOneCut) {
-    BeepTable t;
-    t.fill(99.0f);
-    const ParseResult r = parseBeepList(numberedLines(256), t);
-    EXPECT_TRUE(r.cut);
-    EXPECT_EQ(r.lines, 255u);
-    EXPECT_EQ(t[254], 255.0f);
-    EXPECT_EQ(t[255], 0.0f);
-}
-
-// A line left out is a loss only when it would have been played: a line
-// that reads as 0 (blank, letters, 0) or any line behind one is not.
-TEST(ParseBeepList, CutOnlyWhenAPlayedLineIsLost) {
-    BeepTable t;
-    EXPECT_FALSE(parseBeepList(numberedLines(255) + " \r\n", t).cut);
-    EXPECT_FALSE(parseBeepList(numberedLines(255) + "abc\r\n12\r\n", t).cut);
-    EXPECT_FALSE(parseBeepList("5\r\n\r\n" + numberedLines(300), t).cut);
-    EXPECT_TRUE(parseBeepList(numberedLines(255) + " .5\r\n", t).cut);
-}
-
-TEST(ParseBeepList, TrailingBreaksDoNotCountAsLines) {
-    BeepTable t;
-    const ParseResult r = parseBeepList(numberedLines(255) + "\r\n\r\n\r\n", t);
-    EXPECT_FALSE(r.cut);
-    EXPECT_EQ(r.lines, 255u);
-    EXPECT_EQ(t[255], 0.0f);
-}
-
-// Line feeds without a carriage return where a line would lose more than
-// it has: read as empty lines, never a crash or a read outside the text.
-TEST(ParseBeepList, LeadingLineFeedReadsAsAnEmptyLine) {
-    BeepTable t;
-    t.fill(99.0f);
-    const ParseResult r = parseBeepList("\n5\r\n6\r\n", t);
-    ASSERT_LE(r.lines, 255u);
-    EXPECT_EQ(t[0], 0.0f);
-    EXPECT_EQ(t[r.lines], 0.0f);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ListCapacityTest,
+    ::testing::Values(
+        ListCapacityCase{"Exactly255Fit", countingLines(255), false, counting(255)},
+        ListCapacityCase{"Line256IsTheFirstCut", countingLines(256), true, counting(255)},
+        ListCapacityCase{"MoreThan255AreCut", countingLines(300), true, counting(255)},
+        ListCapacityCase{"TrailingBreaksAreNoLines", countingLines(255) + "\r\n\r\n\r\n", false,
+                         counting(255)},
+        ListCapacityCase{"BlankLineBehind255", countingLines(255) + " \r\n", false, counting(255)},
+        ListCapacityCase{"LettersBehind255", countingLines(255) + "abc\r\n12\r\n", false, counting(255)},
+        ListCapacityCase{
+            "LinesBehindAnEarlyEmptyLine", "5\r\n\r\n" + countingLines(300), false, {5.0f, 0.0f, 1.0f}},
+        ListCapacityCase{"FractionBehind255", countingLines(255) + " .5\r\n", true, counting(255)}),
+    testing_support::ByName());
 
 struct OddTextCase {
     const char* name;
     std::string text;
 };
-
-void PrintTo(const OddTextCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class OddTextTest : public ::testing::TestWithParam<OddTextCase> {};
 
@@ -242,16 +218,16 @@ TEST_P(OddTextTest, EndsTheTableInsideItsSlots) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, OddTextTest,
+    Rows, OddTextTest,
     ::testing::Values(OddTextCase{"LoneLineFeed", "\n"}, OddTextCase{"TwoLineFeeds", "\n\n"},
                       OddTextCase{"ShrinksToALoneLineFeed", "\n5\n"},
                       OddTextCase{"LineFeedsOnly", std::string(1001, '\n')},
                       OddTextCase{"CarriageReturnsOnly", "\r\r\r"},
                       OddTextCase{"NumberThenLoneFeeds", "5\n\n\n"},
-                      OddTextCase{"NulBytes", std::string("5\r\n\0\0\r\n7", 9)},
+                      OddTextCase{"NulBytes", std::string("5\r\n\0\0\r\n7\0", 9)},
                       OddTextCase{"ManyShortLines", std::string(5000, '1') + std::string(3000, '\n')},
                       OddTextCase{"MixedLineEnds", "1\n2\r\n\n3\r\r\n4"}),
-    [](const ::testing::TestParamInfo<OddTextCase>& info) { return std::string(info.param.name); });
+    testing_support::ByName());
 
 } // namespace
 } // namespace sorvane

@@ -1,18 +1,21 @@
 // Generation of the beep table from the cycle parameters.
 #include "schedule/Schedule.h"
 
-#include <gtest/gtest.h>
+#include "support/TableTests.h"
 
-#include <ostream>
+#include <gtest/gtest.h>
 
 #include <array>
 #include <cfloat>
 #include <cstddef>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
 namespace sorvane {
 namespace {
+
+using testing_support::PrintTo;
 
 // A table with guard slots behind it, to see that generation never writes
 // past its 256 entries.
@@ -64,58 +67,11 @@ ScheduleParams designParams() {
 const std::vector<float> kDesignWarnings = {10.0f, 19.8f, 20.0f, 29.6f, 29.8f, 30.0f, 39.4f, 39.6f,
                                             39.8f, 40.0f, 49.2f, 49.4f, 49.6f, 49.8f, 50.0f};
 
-TEST(BuildSchedule, DesignTimeExample) {
-    GuardedTable g = freshTable();
-    const std::size_t n = buildSchedule(designParams(), g.table);
-    std::vector<float> expected = kDesignWarnings;
-    for (float c : {55.0f, 56.0f, 57.0f, 58.0f, 59.0f, 60.0f})
-        expected.push_back(c);
-    ASSERT_EQ(expected.size(), 21u);
-    EXPECT_EQ(n, 21u);
-    EXPECT_EQ(head(g.table, 21), expected);
-    EXPECT_EQ(g.table[21], 0.0f);
-    EXPECT_FALSE(scheduleWasCut(designParams()));
-    expectGuardsIntact(g);
-}
-
-TEST(BuildSchedule, MinutesExample) {
-    ScheduleParams p;
-    p.cycleTime = 2;
-    p.secondsUnit = false;
-    p.warnings = true;
-    p.warnInterval = 1;
-    p.warnRate = 2;
-    p.finalCount = true;
-    p.finalCountTime = 3;
-    p.finalCountGap = 1;
-    GuardedTable g = freshTable();
-    const std::size_t n = buildSchedule(p, g.table);
-    // Each entry is computed in double precision and stored as a single.
-    const std::vector<float> expected = {
-        1.0f,
-        static_cast<float>(2.0 - 3 * 1.0 / 60),
-        static_cast<float>(2.0 - 2 * 1.0 / 60),
-        static_cast<float>(2.0 - 1 * 1.0 / 60),
-        2.0f,
-    };
-    EXPECT_EQ(expected[1], 1.95f);
-    EXPECT_EQ(expected[2], 1.9666667f);
-    EXPECT_EQ(expected[3], 1.9833333f);
-    EXPECT_EQ(n, 5u);
-    EXPECT_EQ(head(g.table, 5), expected);
-    EXPECT_EQ(g.table[5], 0.0f);
-    expectGuardsIntact(g);
-}
-
 struct ScheduleCase {
     const char* name;
     ScheduleParams params;
     std::vector<float> expected; // entries before the closing 0
 };
-
-void PrintTo(const ScheduleCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 ScheduleParams make(double c, bool warn, double i, double r, bool count, double t, double s,
                     bool seconds = true) {
@@ -140,10 +96,21 @@ std::vector<float> growingWarnings() {
     return v;
 }
 
-std::vector<float> tiedWarningAndCountdown() {
-    std::vector<float> v = kDesignWarnings;
-    for (int s = 50; s <= 60; ++s)
-        v.push_back(static_cast<float>(s));
+// The warnings and a countdown of the given seconds after them.
+std::vector<float> warningsThen(std::vector<float> warnings, std::initializer_list<float> countdown) {
+    warnings.insert(warnings.end(), countdown);
+    return warnings;
+}
+
+// A rate so small that 1/R is beyond the double range: the spacing is taken
+// as the largest double, so each warning still ends on its warning time and
+// its earlier beeps are the lowest single.
+std::vector<float> warningsOfInfiniteSpacing() {
+    std::vector<float> v;
+    for (int w = 1; w <= 5; ++w) {
+        v.insert(v.end(), static_cast<std::size_t>(w - 1), -FLT_MAX);
+        v.push_back(10.0f * static_cast<float>(w));
+    }
     return v;
 }
 
@@ -161,8 +128,16 @@ TEST_P(ScheduleCaseTest, GeneratesTheTable) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    EdgeCases, ScheduleCaseTest,
+    Rows, ScheduleCaseTest,
     ::testing::Values(
+        // the worked examples
+        ScheduleCase{"DesignTimeValues", designParams(),
+                     warningsThen(kDesignWarnings, {55.0f, 56.0f, 57.0f, 58.0f, 59.0f, 60.0f})},
+        // each entry computed in double precision and stored as a single
+        ScheduleCase{"MinutesExample",
+                     make(2, true, 1, 2, true, 3, 1, false),
+                     {1.0f, 1.95f, 1.9666667f, 1.9833333f, 2.0f}},
+        // the edge cases
         ScheduleCase{"BothSectionsOff", make(60, false, 10, 5, false, 5, 1), {}},
         // the warnings still stop short of the last T seconds
         ScheduleCase{"WarningsOnlyStopAtL", make(60, true, 10, 5, false, 5, 1), kDesignWarnings},
@@ -176,7 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
         ScheduleCase{"NegativeCountdownWritesNothing", make(60, false, 10, 5, true, -5, 1), {}},
         ScheduleCase{"NegativeGapWritesNothing", make(60, false, 10, 5, true, 5, -1), {}},
         // the last warning ends on L and the countdown starts there too
-        ScheduleCase{"TiedMomentKeptTwice", make(60, true, 10, 5, true, 10, 1), tiedWarningAndCountdown()},
+        ScheduleCase{"TiedMomentKeptTwice", make(60, true, 10, 5, true, 10, 1),
+                     warningsThen(kDesignWarnings, {50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60})},
         ScheduleCase{"OverlappingWarningsNotSorted", make(10, true, 1, 1, false, 0, 1), growingWarnings()},
         // an entry of exactly 0 is written like any other
         ScheduleCase{"ZeroEntryInTheMiddle",
@@ -196,62 +172,77 @@ INSTANTIATE_TEST_SUITE_P(
         ScheduleCase{"WarningOnTheLimit", make(20, true, 10, 5, false, 10, 1), {10.0f}},
         ScheduleCase{"WarningJustPastTheLimit", make(19.9, true, 10, 5, false, 10, 1), {}},
         // a first warning beyond the limit gives no warnings at all
-        ScheduleCase{"CycleShorterThanInterval", make(5, true, 10, 5, true, 2, 1), {3.0f, 4.0f, 5.0f}}),
-    [](const ::testing::TestParamInfo<ScheduleCase>& info) { return std::string(info.param.name); });
+        ScheduleCase{"CycleShorterThanInterval", make(5, true, 10, 5, true, 2, 1), {3.0f, 4.0f, 5.0f}},
+        // a spacing of 0: one countdown beep at the end, after the warnings
+        ScheduleCase{"ZeroGap", make(60, false, 10, 5, true, 5, 0), {60.0f}},
+        ScheduleCase{"ZeroGapWithWarnings", make(60, true, 10, 5, true, 5, 0),
+                     warningsThen(kDesignWarnings, {60.0f})},
+        ScheduleCase{"RateWhoseSpacingIsInfinite", make(60, true, 10, 1e-310, false, 5, 1),
+                     warningsOfInfiniteSpacing()}),
+    testing_support::ByName());
 
 // --- parameter sets the table cannot hold ---------------------------------------
 
-TEST(BuildSchedule, TooManyMomentsAreCutAfter255) {
-    // C = 60, I = 2 needs 378 warning beeps alone.
-    const ScheduleParams p = make(60, true, 2, 5, true, 5, 1);
-    EXPECT_TRUE(scheduleWasCut(p));
+// The table keeps the first 255 moments of the schedule, in order, and its
+// closing 0; it was cut when a moment that would have been played is left
+// out.  An interval of 0 makes the first moment 0: the table ends there and
+// what is left out would never have been played.
+struct ScheduleCapacityCase {
+    const char* name;
+    ScheduleParams params;
+    bool cut;
+    std::vector<std::pair<std::size_t, float>> entries; // some entries: slot, moment
+};
+
+class ScheduleCapacityTest : public ::testing::TestWithParam<ScheduleCapacityCase> {};
+
+TEST_P(ScheduleCapacityTest, KeepsTheFirst255Moments) {
+    const ScheduleCapacityCase& c = GetParam();
+    EXPECT_EQ(scheduleWasCut(c.params), c.cut);
     GuardedTable g = freshTable();
-    const std::size_t n = buildSchedule(p, g.table);
-    EXPECT_EQ(n, 255u);
+    bool cut = !c.cut;
+    EXPECT_EQ(buildSchedule(c.params, g.table, &cut), 255u);
+    EXPECT_EQ(cut, c.cut);
     EXPECT_EQ(g.table[255], 0.0f);
     expectGuardsIntact(g);
-    // what is kept is the start of the full schedule, in order
-    EXPECT_EQ(g.table[0], 2.0f);
-    EXPECT_EQ(g.table[1], static_cast<float>(4.0 - 1 * (1.0 / 5)));
-    EXPECT_EQ(g.table[2], 4.0f);
-    // warning 23 (W = 46, 23 beeps) starts at slot 253
-    EXPECT_EQ(g.table[252], 44.0f);
-    EXPECT_EQ(g.table[253], static_cast<float>(46.0 - 22 * (1.0 / 5)));
-    EXPECT_EQ(g.table[254], static_cast<float>(46.0 - 21 * (1.0 / 5)));
+    for (const auto& [slot, moment] : c.entries)
+        EXPECT_EQ(g.table[slot], moment) << "slot " << slot;
 }
 
-TEST(BuildSchedule, ExactlyFullTableIsNotCut) {
-    // A countdown of 254 steps: 255 moments, then the closing 0 in slot 255.
-    const ScheduleParams p = make(300, false, 10, 5, true, 254, 1);
-    EXPECT_FALSE(scheduleWasCut(p));
-    GuardedTable g = freshTable();
-    EXPECT_EQ(buildSchedule(p, g.table), 255u);
-    EXPECT_EQ(g.table[0], 46.0f);
-    EXPECT_EQ(g.table[254], 300.0f);
-    EXPECT_EQ(g.table[255], 0.0f);
-    expectGuardsIntact(g);
-}
-
-TEST(BuildSchedule, OneMomentTooManyIsCut) {
-    // 256 countdown moments: the last one (C itself) is left out.
-    const ScheduleParams p = make(300, false, 10, 5, true, 255, 1);
-    EXPECT_TRUE(scheduleWasCut(p));
-    GuardedTable g = freshTable();
-    EXPECT_EQ(buildSchedule(p, g.table), 255u);
-    EXPECT_EQ(g.table[0], 45.0f);
-    EXPECT_EQ(g.table[254], 299.0f);
-    EXPECT_EQ(g.table[255], 0.0f);
-    expectGuardsIntact(g);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ScheduleCapacityTest,
+    ::testing::Values(
+        // C = 60, I = 2 needs 378 warning beeps alone; warning 23 (W = 46,
+        // 23 beeps) starts at slot 253
+        ScheduleCapacityCase{"TooManyWarnings",
+                             make(60, true, 2, 5, true, 5, 1),
+                             true,
+                             {{0, 2.0f},
+                              {1, static_cast<float>(4.0 - 1 * (1.0 / 5))},
+                              {2, 4.0f},
+                              {252, 44.0f},
+                              {253, static_cast<float>(46.0 - 22 * (1.0 / 5))},
+                              {254, static_cast<float>(46.0 - 21 * (1.0 / 5))}}},
+        // a countdown of 254 steps: 255 moments
+        ScheduleCapacityCase{
+            "ExactlyFull", make(300, false, 10, 5, true, 254, 1), false, {{0, 46.0f}, {254, 300.0f}}},
+        // 256 countdown moments: the last one (C itself) is left out
+        ScheduleCapacityCase{
+            "OneMomentTooMany", make(300, false, 10, 5, true, 255, 1), true, {{0, 45.0f}, {254, 299.0f}}},
+        ScheduleCapacityCase{"HugeCountdown", make(60, false, 10, 5, true, 1e9, 1), true, {}},
+        ScheduleCapacityCase{"ZeroInterval", make(60, true, 0, 5, false, 5, 1), false, {{0, 0.0f}}},
+        // W = -1, then -2 (two beeps 0.2 s apart), ...
+        ScheduleCapacityCase{"NegativeInterval",
+                             make(60, true, -1, 5, false, 5, 1),
+                             true,
+                             {{0, -1.0f}, {1, static_cast<float>(-2.0 - 1 * (1.0 / 5))}, {2, -2.0f}}},
+        ScheduleCapacityCase{"TinyNegativeInterval", make(60, true, -0.001, 5, false, 5, 1), true, {}}),
+    testing_support::ByName());
 
 struct EndlessCase {
     const char* name;
     ScheduleParams params;
 };
-
-void PrintTo(const EndlessCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class EndlessScheduleTest : public ::testing::TestWithParam<EndlessCase> {};
 
@@ -267,82 +258,18 @@ TEST_P(EndlessScheduleTest, TerminatesInsideTheTable) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, EndlessScheduleTest,
+    Rows, EndlessScheduleTest,
     ::testing::Values(EndlessCase{"ZeroInterval", make(60, true, 0, 5, true, 5, 1)},
                       EndlessCase{"NegativeInterval", make(60, true, -1, 5, true, 5, 1)},
                       EndlessCase{"TinyInterval", make(60, true, 1e-9, 5, false, 5, 1)},
                       EndlessCase{"HugeCycle", make(1e30, true, 1, 5, true, 5, 1)},
-                      EndlessCase{"ZeroGap", make(60, false, 10, 5, true, 5, 0)},
-                      EndlessCase{"ZeroGapWithWarnings", make(60, true, 10, 5, true, 5, 0)},
                       EndlessCase{"HugeCountdown", make(60, false, 10, 5, true, 1e9, 1)},
                       EndlessCase{"HugeCountdownWithWarnings", make(60, true, 10, 5, true, 1e9, 1)},
                       EndlessCase{"HugeNegativeCountdown", make(60, true, 10, 5, true, -1e9, 1)},
                       EndlessCase{"TinyGap", make(60, false, 10, 5, true, 5, 1e-300)},
                       EndlessCase{"CountdownBeyond16Bits", make(60, false, 10, 5, true, 40000, 1)},
                       EndlessCase{"HugeEverything", make(1e300, true, 1e-300, 1e-300, true, 1e300, 1e-300)}),
-    [](const ::testing::TestParamInfo<EndlessCase>& info) { return std::string(info.param.name); });
-
-TEST(BuildSchedule, IntervalOfZeroOrBelowIsCut) {
-    // An interval of 0 makes the first moment 0: the table ends there and the
-    // moments left out would never have been played, so nothing is lost.
-    for (auto [interval, lost] : {std::pair{0.0, false}, {-1.0, true}, {-0.001, true}}) {
-        const ScheduleParams p = make(60, true, interval, 5, false, 5, 1);
-        EXPECT_EQ(scheduleWasCut(p), lost) << interval;
-        GuardedTable g = freshTable();
-        bool cut = !lost;
-        EXPECT_EQ(buildSchedule(p, g.table, &cut), 255u) << interval;
-        EXPECT_EQ(cut, lost) << interval;
-        EXPECT_EQ(g.table[255], 0.0f);
-        expectGuardsIntact(g);
-    }
-}
-
-// A rate so small that 1/R is beyond the double range: the spacing is taken
-// as the largest double, so each warning still ends on its warning time.
-TEST(BuildSchedule, RateWhoseSpacingIsInfinite) {
-    GuardedTable g = freshTable();
-    EXPECT_EQ(buildSchedule(make(60, true, 10, 1e-310, false, 5, 1), g.table), 15u);
-    EXPECT_EQ(g.table[0], 10.0f);
-    EXPECT_EQ(g.table[1], -FLT_MAX);
-    EXPECT_EQ(g.table[2], 20.0f);
-    EXPECT_EQ(g.table[14], 50.0f);
-    EXPECT_EQ(g.table[15], 0.0f);
-    expectGuardsIntact(g);
-}
-
-TEST(BuildSchedule, NegativeIntervalWritesItsNegativeMoments) {
-    // W = -1, then -2 (two beeps 0.2 s apart), ...
-    const ScheduleParams p = make(60, true, -1, 5, false, 5, 1);
-    GuardedTable g = freshTable();
-    buildSchedule(p, g.table);
-    EXPECT_EQ(g.table[0], -1.0f);
-    EXPECT_EQ(g.table[1], static_cast<float>(-2.0 - 1 * (1.0 / 5)));
-    EXPECT_EQ(g.table[2], -2.0f);
-}
-
-TEST(BuildSchedule, ZeroGapGivesOneCountdownBeepAtTheEnd) {
-    GuardedTable g = freshTable();
-    EXPECT_EQ(buildSchedule(make(60, false, 10, 5, true, 5, 0), g.table), 1u);
-    EXPECT_EQ(g.table[0], 60.0f);
-    EXPECT_EQ(g.table[1], 0.0f);
-    EXPECT_FALSE(scheduleWasCut(make(60, false, 10, 5, true, 5, 0)));
-
-    // with the warnings on, they come first as usual
-    GuardedTable w = freshTable();
-    EXPECT_EQ(buildSchedule(make(60, true, 10, 5, true, 5, 0), w.table), 16u);
-    EXPECT_EQ(head(w.table, 15), kDesignWarnings);
-    EXPECT_EQ(w.table[15], 60.0f);
-    EXPECT_EQ(w.table[16], 0.0f);
-}
-
-TEST(BuildSchedule, HugeCountdownIsCut) {
-    const ScheduleParams p = make(60, false, 10, 5, true, 1e9, 1);
-    EXPECT_TRUE(scheduleWasCut(p));
-    GuardedTable g = freshTable();
-    EXPECT_EQ(buildSchedule(p, g.table), 255u);
-    EXPECT_EQ(g.table[255], 0.0f);
-    expectGuardsIntact(g);
-}
+    testing_support::ByName());
 
 TEST(BuildSchedule, RebuildingOverwritesFromSlotZero) {
     GuardedTable g = freshTable();

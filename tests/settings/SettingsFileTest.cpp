@@ -2,6 +2,9 @@
 // listing, and names as bytes.  Every test works in a fresh folder of its own.
 #include "settings/SettingsFile.h"
 
+#include "support/DefaultSettings.h"
+#include "support/TableTests.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -25,19 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Table rows are named by their name, in test names and in messages.
-template <typename Case>
-concept NamedCase = requires(const Case& c) {
-    c.name;
-};
-template <NamedCase Case> void PrintTo(const Case& c, std::ostream* os) {
-    *os << c.name;
-}
-struct ByName {
-    template <typename Case> std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-        return info.param.name;
-    }
-};
+using testing_support::PrintTo;
 
 class SettingsFileTest : public ::testing::Test {
 public:
@@ -80,7 +71,7 @@ public:
     std::string m_dir;
 };
 
-const std::string kText = "118,\"Start_Key_Code\"\r\n65,\"Restart_Key_Code\"\r\n";
+const std::string& kText = testing_support::kDefaultSettingsFile;
 
 // --- read -------------------------------------------------------------------------------------
 
@@ -157,13 +148,13 @@ std::string everyByte() {
     return bytes + "\r\n\n\r";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SaveTest,
+INSTANTIATE_TEST_SUITE_P(Rows, SaveTest,
                          ::testing::Values(SaveCase{"NewFile", false, "", kText},
                                            SaveCase{"ReplacesLongerContent", true, std::string(5000, 'x'),
                                                     kText},
                                            SaveCase{"EveryByteUnchanged", false, "", everyByte()},
                                            SaveCase{"EmptyText", true, kText, ""}),
-                         ByName());
+                         testing_support::ByName());
 
 TEST_F(SettingsFileTest, SaveKeepsThePermissionBits) {
     for (mode_t mode : {mode_t{0640}, mode_t{0600}, mode_t{0664}}) {
@@ -222,7 +213,7 @@ TEST_P(SaveFailureTest, FailsAndChangesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, SaveFailureTest,
+    Rows, SaveFailureTest,
     ::testing::Values(SaveFailureCase{"FolderMissing", [](SettingsFileTest&) {}, "missing/x.ini"},
                       SaveFailureCase{"TargetIsAFolder",
                                       [](SettingsFileTest& t) {
@@ -235,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(
                                           SettingsFileTest::writeBytes(t.path("plain"), "plain bytes");
                                       },
                                       "plain/x.ini"}),
-    ByName());
+    testing_support::ByName());
 
 // A write that fails half-way (here: the process may not write files larger
 // than 100 bytes) leaves the old file as it was and no temporary file.
@@ -397,11 +388,11 @@ TEST_P(DeleteTest, RemovesOnlyThatFile) {
     EXPECT_EQ(snapshot(), left);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DeleteTest,
+INSTANTIATE_TEST_SUITE_P(Rows, DeleteTest,
                          ::testing::Values(DeleteCase{"TheOnlyFile", {"d.ini"}, "d.ini"},
                                            DeleteCase{"AlreadyGone", {}, "gone.ini"},
                                            DeleteCase{"OthersStay", {"a.ini", "b.ini"}, "a.ini"}),
-                         ByName());
+                         testing_support::ByName());
 
 } // namespace
 } // namespace sorvane

@@ -3,6 +3,9 @@
 // first start writes, and the table of what each record holds.
 #include "settings/SettingsFormat.h"
 
+#include "support/DefaultSettings.h"
+#include "support/TableTests.h"
+
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -22,104 +25,30 @@ void PrintTo(const SettingsValues& v, std::ostream* os) {
 
 namespace {
 
-// Table rows are named by their name, in test names and in messages.
-template <typename Case>
-concept NamedCase = requires(const Case& c) {
-    c.name;
-};
-template <NamedCase Case> void PrintTo(const Case& c, std::ostream* os) {
-    *os << c.name;
+using testing_support::countingLines;
+using testing_support::customListFile;
+using testing_support::firstLines;
+using testing_support::insertAfter;
+using testing_support::kDefaultSettingsFile;
+using testing_support::PrintTo;
+using Values = testing_support::RecordValues;
+
+std::string withValues(const Values& changes, const std::string& tail = {}) {
+    return testing_support::defaultFileWith(changes, tail);
 }
-struct ByName {
-    template <typename Case> std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-        return info.param.name;
-    }
-};
 
 // --- name rule ---------------------------------------------------------------------
 
-struct NameCase {
-    const char* name;
-    const char* completed;
-};
-
-void PrintTo(const NameCase& c, std::ostream* os) {
-    *os << "\"" << c.name << "\" -> \"" << c.completed << "\"";
-}
-
-class CompleteNameTest : public ::testing::TestWithParam<NameCase> {};
-
-TEST_P(CompleteNameTest, CompletesTheName) {
-    EXPECT_EQ(completeSettingsName(GetParam().name), GetParam().completed);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, CompleteNameTest,
-                         ::testing::Values(NameCase{"", "SorvaneTimer.ini"}, NameCase{"work", "work.ini"},
-                                           NameCase{"work.cfg", "work.cfg"}, NameCase{"..\\work", "..\\work"},
-                                           NameCase{"a b", "a b.ini"}, NameCase{"Work", "Work.ini"},
-                                           NameCase{"WORK.INI", "WORK.INI"}, NameCase{"work.", "work."},
-                                           NameCase{"dir.d/work", "dir.d/work"},
-                                           NameCase{"/tmp/work", "/tmp/work.ini"}, NameCase{" ", " .ini"},
-                                           NameCase{"SorvaneTimer.ini", "SorvaneTimer.ini"}));
-
-// --- the oracle ----------------------------------------------------------------------
-
-const std::string kDefaultFile = "118,\"Start_Key_Code\"\r\n"
-                                 "65,\"Restart_Key_Code\"\r\n"
-                                 "119,\"Stop_Key_Code\"\r\n"
-                                 "100,\"Beep_Pitch\"\r\n"
-                                 "25,\"Beep_Duration\"\r\n"
-                                 "19,\"Cycle_Repetitions\"\r\n"
-                                 "5,\"Warning_Beeps_per_Second\"\r\n"
-                                 "0,\"Custom_Beeps_yes1_no0\"\r\n"
-                                 "60,\"Cycle_Time\"\r\n"
-                                 "1,\"Cycle_Units_sec1_min0\"\r\n"
-                                 "1,\"Enable_Periodic_Warnings_During_Cycle\"\r\n"
-                                 "10,\"Periodic_Warning_Time.\"\r\n"
-                                 "1,\"Enable_Final_Countdown\"\r\n"
-                                 "5,\"Final_Countdown_Time\"\r\n"
-                                 "1,\"Final_Countdown_Beeps_Per_Second\"\r\n";
-
-// The default file with the values of some records (1-based) replaced,
-// labels kept, and a tail after record 15.
-using Values = std::vector<std::pair<int, std::string>>;
-std::string withValues(const Values& changes, const std::string& tail = {}) {
-    std::vector<std::string> lines;
-    for (std::size_t pos = 0; pos < kDefaultFile.size();) {
-        const std::size_t end = kDefaultFile.find("\r\n", pos) + 2;
-        lines.push_back(kDefaultFile.substr(pos, end - pos));
-        pos = end;
-    }
-    for (const auto& [record, value] : changes) {
-        std::string& line = lines.at(static_cast<std::size_t>(record - 1));
-        line = value + line.substr(line.find(','));
-    }
-    std::string text;
-    for (const std::string& line : lines)
-        text += line;
-    return text + tail;
-}
-
-// The first n lines of a text.
-std::string firstLines(const std::string& text, std::size_t n) {
-    std::size_t pos = 0;
-    for (std::size_t i = 0; i < n; ++i)
-        pos = text.find("\r\n", pos) + 2;
-    return text.substr(0, pos);
-}
-
-// A line inserted after the given line (1-based).
-std::string insertAfter(const std::string& text, std::size_t lineNo, const std::string& line) {
-    const std::string head = firstLines(text, lineNo);
-    return head + line + "\r\n" + text.substr(head.size());
-}
-
-std::string lfOnly(const std::string& text) {
-    std::string s;
-    for (char c : text)
-        if (c != '\r')
-            s += c;
-    return s;
+// Empty: the default name; no full stop anywhere: ".ini" appended;
+// otherwise the name as given.
+TEST(SettingsName, IsCompleted) {
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"", "SorvaneTimer.ini"}, {"work", "work.ini"},         {" ", " .ini"},
+        {"a b", "a b.ini"},       {"Work", "Work.ini"},         {"/tmp/work", "/tmp/work.ini"},
+        {"work.cfg", "work.cfg"}, {"WORK.INI", "WORK.INI"},     {"work.", "work."},
+        {"..\\work", "..\\work"}, {"dir.d/work", "dir.d/work"}, {"SorvaneTimer.ini", "SorvaneTimer.ini"}};
+    for (const auto& [name, completed] : rows)
+        EXPECT_EQ(completeSettingsName(name), completed) << "\"" << name << "\"";
 }
 
 BeepTable tableOf(const std::vector<float>& entries) {
@@ -128,17 +57,6 @@ BeepTable tableOf(const std::vector<float>& entries) {
     return t;
 }
 
-std::string customListFile(const std::string& list) {
-    return withValues({{8, "1"}}, list);
-}
-
-// 1, 2, ... n, one per line.
-std::string countingLines(int n) {
-    std::string text;
-    for (int i = 1; i <= n; ++i)
-        text += std::to_string(i) + "\r\n";
-    return text;
-}
 std::vector<float> counting(int n) {
     std::vector<float> v;
     for (int i = 1; i <= n; ++i)
@@ -149,9 +67,9 @@ std::vector<float> counting(int n) {
 // --- the record table ----------------------------------------------------------------
 
 TEST(SettingsRecords, DefaultsAreTheDefaultFile) {
-    ASSERT_EQ(kDefaultFile.size(), 393u);
-    EXPECT_EQ(settingsFileText(defaultSettings(), BeepTable{}), kDefaultFile);
-    const SettingsRead read = readSettingsText(kDefaultFile);
+    ASSERT_EQ(kDefaultSettingsFile.size(), 393u);
+    EXPECT_EQ(settingsFileText(defaultSettings(), BeepTable{}), kDefaultSettingsFile);
+    const SettingsRead read = readSettingsText(kDefaultSettingsFile);
     EXPECT_TRUE(read.complete());
     EXPECT_EQ(read.values, defaultSettings());
 }
@@ -186,7 +104,7 @@ TEST_P(ResaveTest, ReadAndSavedAgain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, ResaveTest,
+    Rows, ResaveTest,
     ::testing::Values(ResaveCase{"HalvesToEven", withValues(everyRecord("2.5", "2.5", "2.5", "2.5")),
                                  withValues(everyRecord("2", "2.5", "2", "1"))},
                       ResaveCase{"NegativeHalves", withValues(everyRecord("-3.5", "-3.5", "-3.5", "-3.5")),
@@ -202,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  withValues({{1, "120"}})},
                       ResaveCase{"ListStopsAtTheFirstZero", customListFile("5\r\n0\r\n7\r\n"),
                                  customListFile("5\r\n")}),
-    ByName());
+    testing_support::ByName());
 
 // --- writer ----------------------------------------------------------------------------
 
@@ -226,9 +144,10 @@ void customList(SettingsValues& v) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, WriteTest,
+    Rows, WriteTest,
     ::testing::Values(
-        WriteCase{"TableIgnoredWithoutCustomList", [](SettingsValues&) {}, {10, 20.5f, 30}, kDefaultFile},
+        WriteCase{
+            "TableIgnoredWithoutCustomList", [](SettingsValues&) {}, {10, 20.5f, 30}, kDefaultSettingsFile},
         // the worked example of a custom list
         WriteCase{
             "CustomListAfterTheRecords", customList, {10, 20.5f, 30}, customListFile("10\r\n20.5\r\n30\r\n")},
@@ -277,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
                               {13, "2"},
                               {14, "1.23456789"},
                               {15, "-2"}})}),
-    ByName());
+    testing_support::ByName());
 
 TEST(SettingsFileText, WrittenSettingsReadBack) {
     SettingsValues v = defaultSettings();
@@ -325,26 +244,26 @@ std::function<void(SettingsValues&)> movedUpAfterStartKey(int16_t restartKey) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, ReadTest,
+    Rows, ReadTest,
     ::testing::Values(
-        ReadCase{"StartShift", insertAfter(kDefaultFile, 1, kStartShift), noChange},
-        ReadCase{"RestartShift", insertAfter(kDefaultFile, 2, kRestartShift), noChange},
-        ReadCase{"StopShift", insertAfter(kDefaultFile, 3, kStopShift), noChange},
-        ReadCase{"StartAndStopShift", insertAfter(insertAfter(kDefaultFile, 3, kStopShift), 1, kStartShift),
-                 noChange},
+        ReadCase{"StartShift", insertAfter(kDefaultSettingsFile, 1, kStartShift), noChange},
+        ReadCase{"RestartShift", insertAfter(kDefaultSettingsFile, 2, kRestartShift), noChange},
+        ReadCase{"StopShift", insertAfter(kDefaultSettingsFile, 3, kStopShift), noChange},
+        ReadCase{"StartAndStopShift",
+                 insertAfter(insertAfter(kDefaultSettingsFile, 3, kStopShift), 1, kStartShift), noChange},
         ReadCase{"AllThreeShifts",
-                 insertAfter(insertAfter(insertAfter(kDefaultFile, 3, kStopShift), 2, kRestartShift), 1,
-                             kStartShift),
+                 insertAfter(insertAfter(insertAfter(kDefaultSettingsFile, 3, kStopShift), 2, kRestartShift),
+                             1, kStartShift),
                  noChange},
         // A Restart shift label right after record 1 is not the Start shift
         // record: it is read as record 2.
-        ReadCase{"ShiftLabelInTheWrongPlace", insertAfter(kDefaultFile, 1, kRestartShift),
+        ReadCase{"ShiftLabelInTheWrongPlace", insertAfter(kDefaultSettingsFile, 1, kRestartShift),
                  movedUpAfterStartKey(6)},
         ReadCase{"ShiftLabelComparedWithItsCase",
-                 insertAfter(kDefaultFile, 1, "7,\"start_key_shift1_ctrl2_alt4_code\""),
+                 insertAfter(kDefaultSettingsFile, 1, "7,\"start_key_shift1_ctrl2_alt4_code\""),
                  movedUpAfterStartKey(7)},
         ReadCase{"SecondShiftRecordIsARecord",
-                 insertAfter(insertAfter(kDefaultFile, 1, kStartShift), 1, kStartShift),
+                 insertAfter(insertAfter(kDefaultSettingsFile, 1, kStartShift), 1, kStartShift),
                  movedUpAfterStartKey(7)},
         ReadCase{"SwappedRecordsSwapValues", withValues({{4, "25"}, {5, "100"}}),
                  [](SettingsValues& v) {
@@ -352,8 +271,8 @@ INSTANTIATE_TEST_SUITE_P(
                      v.beepDuration = 100;
                  }},
         ReadCase{"LabelsAreNotConsulted",
-                 firstLines(kDefaultFile, 8) + "45,\"Anything at all\"\r\n" +
-                     kDefaultFile.substr(firstLines(kDefaultFile, 9).size()),
+                 firstLines(kDefaultSettingsFile, 8) + "45,\"Anything at all\"\r\n" +
+                     kDefaultSettingsFile.substr(firstLines(kDefaultSettingsFile, 9).size()),
                  [](SettingsValues& v) { v.cycleTime = 45; }},
         ReadCase{"NotANumberReadsZero", withValues({{4, "abc"}}), [](SettingsValues& v) { v.beepPitch = 0; }},
         ReadCase{"MidiPitchZero", withValues({{4, "0"}}), [](SettingsValues& v) { v.beepPitch = 0; }},
@@ -365,17 +284,17 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"UnitMinusOneIsSeconds", withValues({{10, "-1"}}), noChange},
         ReadCase{"UnitZeroIsMinutes", withValues({{10, "0"}}),
                  [](SettingsValues& v) { v.secondsUnit = false; }},
-        ReadCase{"LineFeedOnlyLineEnds", lfOnly(kDefaultFile), noChange},
+        ReadCase{"LineFeedOnlyLineEnds", testing_support::lineFeedsOnly(kDefaultSettingsFile), noChange},
         ReadCase{"BlanksBeforeFieldsAndCommasInsideLabels",
                  "  118,\"Start,Key\"\r\n65, \"Restart_Key_Code\"\r\n" +
-                     kDefaultFile.substr(firstLines(kDefaultFile, 2).size()),
+                     kDefaultSettingsFile.substr(firstLines(kDefaultSettingsFile, 2).size()),
                  noChange},
         // Lines after record 15 are a list only when record 8 is 1.
         ReadCase{"LinesIgnoredWithCustomListOff", withValues({{8, "0"}}, "10\r\n20\r\n"), noChange},
         ReadCase{"LinesIgnoredWithCustomListGrayed", withValues({{8, "2"}}, "10\r\n20\r\n"),
                  [](SettingsValues& v) { v.customList = 2; }},
         ReadCase{"LinesIgnoredWithCustomListMinusOne", withValues({{8, "-1"}}, "10\r\n20\r\n"), noChange}),
-    ByName());
+    testing_support::ByName());
 
 // A file that ends early has the records before its end; the others keep
 // the defaults in the values read.
@@ -389,12 +308,14 @@ TEST(ReadSettingsText, AFileThatEndsEarlyReadsWhatItHas) {
             EXPECT_EQ(r.present(i), i < lines) << lines << " lines, record " << i + 1;
         EXPECT_EQ(r.present(&SettingsValues::customList), lines >= 8) << lines;
         EXPECT_EQ(settingsFileText(r.values, BeepTable{}),
-                  firstLines(full, lines) + kDefaultFile.substr(firstLines(kDefaultFile, lines).size()))
+                  firstLines(full, lines) +
+                      kDefaultSettingsFile.substr(firstLines(kDefaultSettingsFile, lines).size()))
             << lines;
         EXPECT_FALSE(r.listRead);
     }
     // a file that ends right after a shift record
-    EXPECT_EQ(readSettingsText(firstLines(insertAfter(kDefaultFile, 1, kStartShift), 2)).recordCount, 1u);
+    EXPECT_EQ(readSettingsText(firstLines(insertAfter(kDefaultSettingsFile, 1, kStartShift), 2)).recordCount,
+              1u);
 }
 
 // --- reader: the custom list ------------------------------------------------------------
@@ -439,14 +360,18 @@ std::vector<float> zeroThenNines() {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, ListTest,
+    Rows, ListTest,
     ::testing::Values(
         ListCase{"WorkedExample", customListFile("10\r\n20.5\r\n30\r\n"), true, {10, 20.5f, 30}, false},
         ListCase{"NoValues", customListFile(""), true, {}, false},
         ListCase{"ValuesAfterAZeroAreReadToo", customListFile("5\r\n0\r\n7\r\n"), true, {5, 0, 7}, false},
         ListCase{"ReadFieldByField", customListFile("10,20\r\n 30\r\n"), true, {10, 20, 30}, false},
         ListCase{"NoFinalLineBreak", customListFile("10\r\n12.5"), true, {10, 12.5f}, false},
-        ListCase{"LineFeedsOnly", lfOnly(customListFile("3\r\n4.5\r\n")), true, {3, 4.5f}, false},
+        ListCase{"LineFeedsOnly",
+                 testing_support::lineFeedsOnly(customListFile("3\r\n4.5\r\n")),
+                 true,
+                 {3, 4.5f},
+                 false},
         ListCase{"AfterShiftRecords",
                  insertAfter(insertAfter(insertAfter(customListFile("4\r\n8\r\n"), 3, kStopShift), 2,
                                          kRestartShift),
@@ -465,7 +390,7 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"ValuesBehindAnEarlierZero", zeroThenMany(), true, zeroThenNines(), false},
         ListCase{"FractionBehind255", customListFile(countingLines(255) + "0.5\r\n"), true, counting(255),
                  true}),
-    ByName());
+    testing_support::ByName());
 
 // --- reader: anything at all --------------------------------------------------------------
 
@@ -514,7 +439,7 @@ TEST_P(OddFileTest, ReadsWithoutCrashing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, OddFileTest,
+    Rows, OddFileTest,
     ::testing::Values(OddFileCase{"NulBytes", std::string(500, '\0')},
                       OddFileCase{"NulInsideRecords", std::string("118\0,\"Start\0Key\"\r\n65", 20)},
                       OddFileCase{"UnclosedQuote", "118,\"Start_Key_Code\r\n65,\"Restart\r\n"},
@@ -525,7 +450,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OddFileCase{"OneHugeLine", std::string(100000, '9')},
                       OddFileCase{"CommasAsList", customListFile("") + std::string(2000, ',')},
                       OddFileCase{"LinesAsList", customListFile("") + std::string(2000, '\n')}),
-    ByName());
+    testing_support::ByName());
 
 } // namespace
 } // namespace sorvane

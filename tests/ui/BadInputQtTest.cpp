@@ -21,6 +21,8 @@
 #include "ui/QtEventPump.h"
 #include "ui/frmSorvaneTimer.h"
 
+#include "support/DefaultSettings.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -57,21 +59,15 @@ using namespace sorvane;
 
 namespace {
 
-const QList<QByteArray> kRecords = {"118,\"Start_Key_Code\"",
-                                    "65,\"Restart_Key_Code\"",
-                                    "119,\"Stop_Key_Code\"",
-                                    "100,\"Beep_Pitch\"",
-                                    "25,\"Beep_Duration\"",
-                                    "19,\"Cycle_Repetitions\"",
-                                    "5,\"Warning_Beeps_per_Second\"",
-                                    "0,\"Custom_Beeps_yes1_no0\"",
-                                    "60,\"Cycle_Time\"",
-                                    "1,\"Cycle_Units_sec1_min0\"",
-                                    "1,\"Enable_Periodic_Warnings_During_Cycle\"",
-                                    "10,\"Periodic_Warning_Time.\"",
-                                    "1,\"Enable_Final_Countdown\"",
-                                    "5,\"Final_Countdown_Time\"",
-                                    "1,\"Final_Countdown_Beeps_Per_Second\""};
+// The records of the default file, without their line ends.
+QList<QByteArray> defaultRecords() {
+    QList<QByteArray> records = QByteArray::fromStdString(testing_support::kDefaultSettingsFile).split('\n');
+    records.removeLast(); // behind the last line end
+    for (QByteArray& record : records)
+        record.chop(1); // its carriage return
+    return records;
+}
+const QList<QByteArray> kRecords = defaultRecords();
 
 // The default file with some record values replaced (1-based), cut after
 // `keep` records, with `tail` behind it.

@@ -1,5 +1,6 @@
 // The main window driven as a user would: start-up, edits, Apply, file
 // choice, key boxes and runs, with a fake clock and recording devices.
+#include "support/DefaultSettings.h"
 #include "support/TestDoubles.h"
 
 #include <QClipboard>
@@ -20,21 +21,7 @@ using namespace sorvane;
 
 namespace {
 
-const QByteArray kDefaultFile = "118,\"Start_Key_Code\"\r\n"
-                                "65,\"Restart_Key_Code\"\r\n"
-                                "119,\"Stop_Key_Code\"\r\n"
-                                "100,\"Beep_Pitch\"\r\n"
-                                "25,\"Beep_Duration\"\r\n"
-                                "19,\"Cycle_Repetitions\"\r\n"
-                                "5,\"Warning_Beeps_per_Second\"\r\n"
-                                "0,\"Custom_Beeps_yes1_no0\"\r\n"
-                                "60,\"Cycle_Time\"\r\n"
-                                "1,\"Cycle_Units_sec1_min0\"\r\n"
-                                "1,\"Enable_Periodic_Warnings_During_Cycle\"\r\n"
-                                "10,\"Periodic_Warning_Time.\"\r\n"
-                                "1,\"Enable_Final_Countdown\"\r\n"
-                                "5,\"Final_Countdown_Time\"\r\n"
-                                "1,\"Final_Countdown_Beeps_Per_Second\"\r\n";
+const QByteArray kDefaultFile = QByteArray::fromStdString(testing_support::kDefaultSettingsFile);
 
 QByteArray readAll(const QString& path) {
     QFile f(path);

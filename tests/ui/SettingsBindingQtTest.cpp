@@ -2,6 +2,7 @@
 // in what order the controls change (each change runs that control's own
 // handling), and the texts the boxes get from a file and as defaults.
 #include "settings/SettingsFormat.h"
+#include "support/DefaultSettings.h"
 #include "support/TestDoubles.h"
 #include "ui/SettingsBinding.h"
 #include "ui/VbControls.h"
@@ -17,21 +18,7 @@ using sorvane::ui::VbOptionButton;
 
 namespace {
 
-const std::string kDefaultFile = "118,\"Start_Key_Code\"\r\n"
-                                 "65,\"Restart_Key_Code\"\r\n"
-                                 "119,\"Stop_Key_Code\"\r\n"
-                                 "100,\"Beep_Pitch\"\r\n"
-                                 "25,\"Beep_Duration\"\r\n"
-                                 "19,\"Cycle_Repetitions\"\r\n"
-                                 "5,\"Warning_Beeps_per_Second\"\r\n"
-                                 "0,\"Custom_Beeps_yes1_no0\"\r\n"
-                                 "60,\"Cycle_Time\"\r\n"
-                                 "1,\"Cycle_Units_sec1_min0\"\r\n"
-                                 "1,\"Enable_Periodic_Warnings_During_Cycle\"\r\n"
-                                 "10,\"Periodic_Warning_Time.\"\r\n"
-                                 "1,\"Enable_Final_Countdown\"\r\n"
-                                 "5,\"Final_Countdown_Time\"\r\n"
-                                 "1,\"Final_Countdown_Beeps_Per_Second\"\r\n";
+const std::string& kDefaultFile = testing_support::kDefaultSettingsFile;
 
 // A file whose every record differs from the default, as it is written.
 const std::string kOtherFile = "120,\"Start_Key_Code\"\r\n"

@@ -13,6 +13,7 @@
 // calling thread.
 #include "engine/BeepOutput.h"
 #include "engine/Platform.h"
+#include "engine/PlaybackClock.h"
 
 #include <array>
 #include <atomic>
@@ -120,7 +121,11 @@ private:
     void onStreamState();
     void onWrite(std::size_t bytes);
     void onTiming();
-    void askTimingBeforeDue();
+    void onServerInfo(const char* name);
+    void askTiming(bool evenIfAsked = false);
+    // Voices put into the stream that are not heard yet go to the sample
+    // of their moment by the clock's latest estimate.
+    void replaceCommitted();
     void addVoice(Voice* voice);
     void removeVoice(Voice* voice);
     // Places a voice at its output frame; rewrites what was already written
@@ -159,9 +164,11 @@ private:
     std::vector<Voice*> m_unreturned; // finished while the return ring was full
     std::vector<int16_t> m_mix;       // one write's worth of output, made once
     int64_t m_written = 0;            // output frames written to the stream
-    int64_t m_timingFrame = 0;        // frame heard at m_timingNs, by the server's last report
-    int64_t m_timingNs = 0;           // 0: no report yet
-    bool m_timingPlaying = false;
+    PlaybackClock m_clock{kSampleRate};
+    // Whether the server can take back what it has already read from the
+    // stream (PulseAudio rewinds its sinks; PipeWire cannot).  Until the
+    // server has said who it is, it is taken to be unable.
+    bool m_rewinds = false;
     int64_t m_lastEndNs = 0; // when the last sound ended
 
     std::thread m_thread;

@@ -204,8 +204,8 @@ void FluidSynthMidiPlayer::play() {
     m_output->play(sound(), false);
 }
 
-void FluidSynthMidiPlayer::playAt(uint32_t dueTick) {
-    m_output->place(sound(), MonotonicTickClock::nanosecondsAt(dueTick));
+void FluidSynthMidiPlayer::playAt(uint32_t dueTick, bool wholeOnly) {
+    m_output->place(sound(), MonotonicTickClock::nanosecondsAt(dueTick), wholeOnly);
 }
 
 void FluidSynthMidiPlayer::playPlaced() {

@@ -30,7 +30,7 @@ public:
     void play() override;
     void drain() override;
     bool placesAhead() const override { return true; }
-    void playAt(uint32_t dueTick) override;
+    void playAt(uint32_t dueTick, bool wholeOnly) override;
     void playPlaced() override;
     void withdraw() override;
 

@@ -124,12 +124,13 @@ void PulseOutput::reclaim() {
     }
 }
 
-std::shared_ptr<Voice> PulseOutput::add(Samples samples, int64_t dueNs) {
+std::shared_ptr<Voice> PulseOutput::add(Samples samples, int64_t dueNs, bool wholeOnly) {
     reclaim();
     tellProblem();
     auto voice = std::make_shared<Voice>();
     voice->samples = std::move(samples);
     voice->dueNs = dueNs;
+    voice->wholeOnly = wholeOnly;
     if (!m_thread.joinable()) {
         // No audio thread: silent, but the sound keeps its length.
         const int64_t start = std::max(dueNs, nowNs());
@@ -165,11 +166,11 @@ void PulseOutput::play(Samples samples, bool wait) {
     tellProblem();
 }
 
-void PulseOutput::place(Samples samples, int64_t dueNs) {
+void PulseOutput::place(Samples samples, int64_t dueNs, bool wholeOnly) {
     withdraw();
     if (!samples || samples->empty())
         return;
-    m_placed = add(std::move(samples), std::max<int64_t>(dueNs, 1));
+    m_placed = add(std::move(samples), std::max<int64_t>(dueNs, 1), wholeOnly);
 }
 
 void PulseOutput::playPlaced(const Samples& samples, bool wait) {
@@ -457,7 +458,12 @@ int64_t PulseOutput::frameAt(int64_t ns) const {
 
 void PulseOutput::commit(Voice* voice) {
     const int64_t earliest = earliestFrame();
-    int64_t frame = voice->dueNs == 0 ? earliest : std::max(frameAt(voice->dueNs), earliest);
+    const int64_t due = voice->dueNs == 0 ? earliest : frameAt(voice->dueNs);
+    if (voice->wholeOnly && due < earliest) {
+        voice->dropped = true; // handed back by finishVoices
+        return;
+    }
+    const int64_t frame = std::max(due, earliest);
     voice->startFrame = frame;
     publish(voice);
     if (frame < m_written)
@@ -690,8 +696,8 @@ void PulseTonePort::endOfBeep() {
     m_output->play(take(), true);
 }
 
-void PulseTonePort::endOfBeepAt(uint32_t dueTick) {
-    m_output->place(take(), MonotonicTickClock::nanosecondsAt(dueTick));
+void PulseTonePort::endOfBeepAt(uint32_t dueTick, bool wholeOnly) {
+    m_output->place(take(), MonotonicTickClock::nanosecondsAt(dueTick), wholeOnly);
 }
 
 void PulseTonePort::endOfPlacedBeep() {

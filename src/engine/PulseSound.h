@@ -70,6 +70,9 @@ struct Voice {
     std::atomic<int64_t> startNs{-1}; // when it is heard, once known
     std::atomic<int64_t> endNs{-1};
     std::atomic<bool> dropped{false}; // taken back: what is left is not heard
+    // Placed only if the whole sound can still be taken back when it goes
+    // into the stream; otherwise dropped.
+    bool wholeOnly = false;
     // Audio thread only.
     int64_t startFrame = -1; // output frame of its first sample, once placed
 };
@@ -85,8 +88,10 @@ public:
     // they have been heard.
     void play(Samples samples, bool wait);
     // Places the samples to be heard from dueNs (CLOCK_MONOTONIC) on;
-    // returns at once.  One sound is placed at a time.
-    void place(Samples samples, int64_t dueNs);
+    // returns at once.  One sound is placed at a time.  With wholeOnly the
+    // sound is dropped instead when its moment is too near for it to be
+    // taken back whole.
+    void place(Samples samples, int64_t dueNs, bool wholeOnly = false);
     // The placed sound is asked for: kept when it is still placed and has
     // these samples, otherwise taken back and these are played now.
     void playPlaced(const Samples& samples, bool wait);
@@ -104,7 +109,7 @@ private:
 
     // Calling thread.
     void submit(Command::Kind kind, Voice* voice);
-    std::shared_ptr<Voice> add(Samples samples, int64_t dueNs);
+    std::shared_ptr<Voice> add(Samples samples, int64_t dueNs, bool wholeOnly = false);
     void reclaim();
     // Waits until the voice has been heard (or taken back), at most until
     // limitNs; without a server the wait still lasts as long as the sound.
@@ -185,7 +190,7 @@ public:
     void endOfBeep() override;
     void drain() override;
     bool placesAhead() const override { return true; }
-    void endOfBeepAt(uint32_t dueTick) override;
+    void endOfBeepAt(uint32_t dueTick, bool wholeOnly) override;
     void endOfPlacedBeep() override;
     void withdraw() override;
 

@@ -247,7 +247,9 @@ private slots:
     }
 
     // Beeps placed ahead sound at their moments, whenever they are asked
-    // for; one taken back is not heard, and any other beep takes it back.
+    // for; one taken back is not heard; any other beep takes the placed one
+    // back while it sounds and puts it back in place, for the runner to ask
+    // for it or to take it back.
     void placedBeepsSoundAtTheirMomentsAndAreTakenBack() {
         SoundDevices devices = open();
         BeepOutput beep(*devices.port, *devices.midi);
@@ -265,26 +267,41 @@ private slots:
         sleepMs(240); // asked for early
         beep.arrive();
         beep.playBeep(false);
+        // Another beep (the About button) while the third is placed; the run
+        // goes on and asks for the third at its moment.
+        const uint32_t third = second + 600;
+        beep.placeBeep(false, third);
+        sleepMs(200);
+        beep.playBeep(false);
+        while (static_cast<int32_t>(clock.ticks() - third) <= 0)
+            sleepMs(1);
+        beep.arrive();
+        beep.playBeep(false);
         // Placed, then taken back: silence.
         beep.placeBeep(false, clock.ticks() + 300);
         sleepMs(100);
         beep.withdraw();
-        // Placed, then another beep before its moment (a Stop key): only
-        // that one sounds.
+        // Placed, then another beep before its moment (the Stop key), and
+        // the runner takes the placed beep back: only the Stop beep sounds.
         beep.placeBeep(false, clock.ticks() + 400);
         sleepMs(100);
         beep.playBeep(false);
+        beep.withdraw();
         sleepMs(500);
         beep.drain();
         const std::vector<long> found = onsets(recorded());
-        QCOMPARE(found.size(), size_t(3));
-        const long apart = found[1] - found[0];
-        const long expected = static_cast<long>(second - first) * kRate / 1000;
-        QVERIFY2(std::labs(apart - expected) <= kRate * 2 / 1000,
-                 qPrintable(QStringLiteral("%1 samples apart, expected %2").arg(apart).arg(expected)));
-        // The third is the Stop beep, played 200 ms after the second beep
+        QCOMPARE(found.size(), size_t(5));
+        const auto expectApart = [&](long from, long to, uint32_t ms) {
+            const long apart = to - from;
+            const long expected = static_cast<long>(ms) * kRate / 1000;
+            QVERIFY2(std::labs(apart - expected) <= kRate * 2 / 1000,
+                     qPrintable(QStringLiteral("%1 samples apart, expected %2").arg(apart).arg(expected)));
+        };
+        expectApart(found[0], found[1], second - first);
+        expectApart(found[1], found[3], third - second);
+        // The fifth is the Stop beep, played 200 ms after the third beep
         // ended: heard before either withdrawn moment (300 and 500 ms).
-        const long stop = found[2] - found[1];
+        const long stop = found[4] - found[3];
         QVERIFY2(stop > kRate * 22 / 100 && stop < kRate * 30 / 100, qPrintable(QString::number(stop)));
     }
 

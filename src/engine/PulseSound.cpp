@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <poll.h>
@@ -716,7 +717,10 @@ SoundDevices createSoundDevices(Notify notify) {
     auto output = std::make_shared<PulseOutput>(notify);
     SoundDevices devices;
     devices.port = std::make_unique<PulseTonePort>(output);
-    devices.midi = std::make_unique<FluidSynthMidiPlayer>(output, std::move(notify), SORVANE_SOUNDFONT);
+    // Rendered MIDI beeps are kept in the user's cache folder.
+    BeepCache cache(BeepCache::folderFor(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
+    devices.midi = std::make_unique<FluidSynthMidiPlayer>(output, std::move(notify), SORVANE_SOUNDFONT,
+                                                          std::move(cache), SORVANE_FLUIDSYNTH_LIBRARY);
     return devices;
 }
 

@@ -108,6 +108,7 @@ private slots:
         qputenv("XDG_RUNTIME_DIR", run.toLocal8Bit());
         qputenv("HOME", m_dir.path().toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_CACHE_HOME", m_dir.filePath(QStringLiteral("cache")).toLocal8Bit());
         QFile script(m_dir.filePath(QStringLiteral("server.pa")));
         QVERIFY(script.open(QIODevice::WriteOnly));
         script.write("load-module module-null-sink sink_name=test rate=48000\n"
@@ -208,6 +209,57 @@ private slots:
         QVERIFY2(sound.size() > 4800, qPrintable(QString::number(sound.size()))); // over 0.1 s
         // Not the stand-in tone: that has only two sample values.
         QVERIFY(std::any_of(sound.begin(), sound.end(), [](int16_t s) { return s != kHigh && s != -kHigh; }));
+    }
+
+    // The first MIDI beep is rendered and kept in the cache folder; later
+    // ones (in this run or the next) are read back from there, and an entry
+    // that is damaged is rendered again.
+    void midiBeepComesFromTheCache() {
+        const QString midiFile = QCoreApplication::applicationDirPath() + QStringLiteral("/beep.mid");
+        QDir cacheDir(m_dir.filePath(QStringLiteral("cache/sorvane-timer")));
+        cacheDir.removeRecursively();
+        const auto playOnce = [&] {
+            SoundDevices devices = open();
+            devices.midi->setFileName(midiFile.toStdString());
+            BeepOutput beep(*devices.port, *devices.midi);
+            mark();
+            beep.playBeep(true);
+            beep.drain();
+            return nonSilent(recorded());
+        };
+        const std::vector<int16_t> rendered = playOnce();
+        QVERIFY(!rendered.empty());
+        const QStringList entries = cacheDir.entryList({QStringLiteral("beep-*.pcm")}, QDir::Files);
+        QCOMPARE(entries.size(), 1);
+        const QString entry = cacheDir.filePath(entries.front());
+        QFile file(entry);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray whole = file.readAll();
+        file.close();
+        // Magic, key length, key, sample count, then the samples.
+        qsizetype pos = whole.indexOf('\n') + 1;
+        const qsizetype keyLength = whole.mid(pos, whole.indexOf('\n', pos) - pos).toLongLong();
+        pos = whole.indexOf('\n', pos) + 1 + keyLength + 1;
+        const qsizetype count = whole.mid(pos, whole.indexOf('\n', pos) - pos).toLongLong();
+        pos = whole.indexOf('\n', pos) + 1;
+        QCOMPARE(whole.size() - pos, count * 2);
+        // The samples in the entry replaced by a tone that no rendering makes.
+        std::vector<int16_t> marker(static_cast<size_t>(count));
+        for (size_t i = 0; i < marker.size(); ++i)
+            marker[i] = (i / 100) % 2 == 0 ? int16_t{3000} : int16_t{-3000};
+        QByteArray replaced = whole.left(pos);
+        replaced.append(reinterpret_cast<const char*>(marker.data()), count * 2);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(replaced);
+        file.close();
+        QCOMPARE(playOnce(), marker);
+        // Damaged: rendered again, and the entry made whole again.
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(whole.left(whole.size() - 1));
+        file.close();
+        QCOMPARE(playOnce(), rendered);
+        QCOMPARE(QFileInfo(entry).size(), whole.size());
+        QVERIFY(m_told.empty());
     }
 
     void unplayableMidiFileGivesAToneAndOneNotice_data() {

@@ -1,7 +1,7 @@
 #include "engine/PlaybackClock.h"
 
 #include <algorithm>
-#include <numeric>
+#include <cstdlib>
 
 namespace sorvane {
 
@@ -41,7 +41,8 @@ void PlaybackClock::report(int64_t atNs, int64_t heardFrame, int64_t readFrame) 
     const Report added{atNs, atNs - nsOf(heardFrame, m_rate), readFrame};
     if (m_count > 0) {
         const Report& previous = m_reports[(m_next + kReports - 1) % kReports];
-        if (added.originNs - m_originNs > kMovedNs && previous.originNs - m_originNs > kMovedNs) {
+        if (added.originNs - m_originNs > kMovedNs && previous.originNs - m_originNs > kMovedNs &&
+            std::abs(added.originNs - previous.originNs) < kAgreeNs) {
             // The timing moved: only the newest two still describe it.
             m_reports[0] = previous;
             m_next = 1;
@@ -57,7 +58,6 @@ void PlaybackClock::report(int64_t atNs, int64_t heardFrame, int64_t readFrame) 
 void PlaybackClock::reset() {
     m_count = 0;
     m_next = 0;
-    m_block = 0;
     m_readAhead = 0;
 }
 
@@ -66,21 +66,14 @@ void PlaybackClock::settle() {
     for (std::size_t i = 0; i < m_count; ++i)
         newest = std::max(newest, m_reports[i].atNs);
     bool first = true;
-    int64_t block = 0;
-    int64_t lastRead = 0;
-    // Oldest first, so that the read positions are taken in their order.
-    for (std::size_t k = 0; k < m_count; ++k) {
-        const Report& r = m_reports[(m_next + kReports - m_count + k) % kReports];
+    for (std::size_t i = 0; i < m_count; ++i) {
+        const Report& r = m_reports[i];
         if (r.atNs < newest - kWindowNs)
             continue;
         if (first || r.originNs < m_originNs)
             m_originNs = r.originNs;
-        if (!first && r.read != lastRead)
-            block = std::gcd(block, r.read > lastRead ? r.read - lastRead : lastRead - r.read);
-        lastRead = r.read;
         first = false;
     }
-    m_block = block;
     m_readAhead = INT64_MIN;
     for (std::size_t i = 0; i < m_count; ++i) {
         const Report& r = m_reports[i];

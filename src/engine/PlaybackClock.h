@@ -37,10 +37,6 @@ public:
     int64_t frameAt(int64_t ns) const;
     // When the sample is heard.
     int64_t timeOf(int64_t frame) const;
-    // The server reads the stream in blocks of this many samples, as far as
-    // the recent reports show (the greatest common divisor of how far the
-    // read position moved between them); 0 while they do not show it.
-    int64_t readBlock() const { return m_block; }
     // How far the server had read ahead of the sample heard, at most, by
     // the recent reports.
     int64_t readAhead() const { return m_readAhead; }
@@ -48,9 +44,11 @@ public:
     // Reports older than this (behind the newest) no longer count.
     static constexpr int64_t kWindowNs = 1'000'000'000;
     static constexpr std::size_t kReports = 16;
-    // Two newest reports both this much later than the estimate mean that
-    // the stream's timing has moved.
+    // Two newest reports both this much later than the estimate, and within
+    // kAgreeNs of each other, mean that the stream's timing has moved (late
+    // answers are late by different amounts).
     static constexpr int64_t kMovedNs = 3'000'000;
+    static constexpr int64_t kAgreeNs = 1'000'000;
 
     // Durations in samples and nanoseconds at a rate, rounded down (towards
     // minus infinity), without overflow for streams that play for years.
@@ -70,7 +68,6 @@ private:
     std::size_t m_next = 0;
     std::size_t m_count = 0;
     int64_t m_originNs = 0;
-    int64_t m_block = 0;
     int64_t m_readAhead = 0;
 };
 

@@ -32,12 +32,6 @@ constexpr int kRequestMs = 200;
 // back falls silent from there on.  It covers the time a write takes to
 // reach the server on a busy machine.
 constexpr int kTakeBackMs = 30;
-// A server that cannot rewind reads the stream a block at a time, one block
-// ahead of the sample heard.  Until its reports show the size of the block,
-// it is taken to be PipeWire's largest by default (2048 samples at 48 kHz);
-// a larger one than this is not believed.
-constexpr int64_t kDefaultReadBlock = 2048;
-constexpr int64_t kMostReadBlock = 8192;
 // A voice already in the stream moves to a better estimate of its moment
 // when that differs by at least this many samples (half a millisecond).
 constexpr int64_t kMoveFrames = kSampleRate / 2000;
@@ -442,12 +436,10 @@ int64_t PulseOutput::earliestFrame() const {
     int64_t now = 0;
     if (!heardFrame(heard, now))
         return m_written + framesIn(kLeadInMs); // nothing is rewritten before the first report
-    int64_t ahead = framesIn(kTakeBackMs);
-    if (!m_rewinds) {
-        const int64_t block = m_clock.readBlock();
-        ahead += std::max<int64_t>(m_clock.readAhead(), 0) +
-                 (block > 0 ? std::min(block, kMostReadBlock) : kDefaultReadBlock);
-    }
+    // A server that cannot rewind has read up to the sample heard (PipeWire
+    // reports the end of the block it read at the start of its cycle as the
+    // sample heard then), or further ahead by the latency it reports.
+    const int64_t ahead = framesIn(kTakeBackMs) + (m_rewinds ? 0 : std::max<int64_t>(m_clock.readAhead(), 0));
     return std::max<int64_t>(heard + ahead, 0);
 }
 

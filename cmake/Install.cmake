@@ -71,10 +71,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 # Shared libraries are found by dpkg-shlibdeps; the soundfont is read by
-# path and the Qt platform plugins are loaded at run time, so those two
-# are named here.
+# path, and FluidSynth and the Qt platform plugins are loaded at run time,
+# so those three are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont, libfluidsynth3, qt6-qpa-plugins")
 # The first line of the Debian description is the summary above.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 "Sorvane Timer plays timed cycles of beeps: periodic warnings whose beep

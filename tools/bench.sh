@@ -2,14 +2,22 @@
 # `make bench`: what the timer sounds like through a real sound server.
 # Prints figures; it is a measurement, not a test.
 #
-# A private PulseAudio daemon (its own runtime folder, no system service)
-# plays into a null sink at 48 kHz whose monitor is recorded with parec; every
+# A private sound server (its own runtime folder, no system service) plays
+# into a null sink at 48 kHz whose monitor is recorded with parec; every
 # chunk of the recording is stamped with the monotonic clock, so each beep
 # found in it has a time that compares with key presses and due moments.  The
 # real program runs under Xvfb and is driven with its global hotkeys; a shell
 # loop playing the same beep with paplay is measured alongside as a baseline.
 # Everything runs twice: on a quiet machine and with a CPU hog on every core.
 # About 3 minutes; BENCH_QUICK=1 stops after the quiet half.
+#
+# BENCH_SERVER=pulseaudio (the default) or pipewire: PipeWire with its session
+# manager WirePlumber and its PulseAudio server pipewire-pulse, as Debian 12
+# desktops run it (tools/deps.sh installs both).  While recording, a silent
+# stream asking for 5 ms of latency holds the sink steady (see record below);
+# BENCH_PIN=0 leaves it out, which on PipeWire is the default: its graph then
+# runs in the long cycles that the timer's own stream allows, as on a desktop
+# where nothing else plays, and that is the case worth measuring there.
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
 # SORVANE_TIMER measures another build of the program with the same tools.
@@ -28,34 +36,81 @@ trap cleanup EXIT
 now() { "$TOOL" now; }
 ms() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", (a - b) / 1e6 }'; }
 
-# ---------------------------------------------------------------- the server
-export HOME="$TMP/home" XDG_RUNTIME_DIR="$TMP/run" XDG_CONFIG_HOME="$TMP/home/.config"
-mkdir -p "$HOME/.config/pulse" "$XDG_RUNTIME_DIR"
+# ------------------------------------------------------- display and bus
+export HOME="$TMP/home" XDG_RUNTIME_DIR="$TMP/run" XDG_CONFIG_HOME="$TMP/home/.config" \
+    XDG_CACHE_HOME="$TMP/home/.cache"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-printf '%s\n' 'default-sample-rate = 48000' 'exit-idle-time = -1' >"$HOME/.config/pulse/daemon.conf"
-# The sink suspends after 1 s without streams (desktops wait 5 s), so that
-# idle figures need not wait long.
-printf '%s\n' 'load-module module-null-sink sink_name=bench rate=48000' 'set-default-sink bench' \
-    'load-module module-native-protocol-unix' 'load-module module-suspend-on-idle timeout=1' >"$TMP/server.pa"
-pulseaudio -n -F "$TMP/server.pa" --daemonize=no --use-pid-file=no --log-target=file:"$TMP/server.log" &
-SERVER=$!
-PIDS+=("$SERVER")
-export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
-pactl info >/dev/null
-
-# ------------------------------------------------------------------ display
 Xvfb -displayfd 3 -nolisten tcp -screen 0 800x600x24 3>"$TMP/display" 2>/dev/null &
 PIDS+=($!)
 for _ in $(seq 100); do [ -s "$TMP/display" ] && break; sleep 0.05; done
 export DISPLAY=":$(cat "$TMP/display")" XDG_SESSION_TYPE=x11
 unset WAYLAND_DISPLAY
-# A session bus of its own, as on a desktop.
-dbus-daemon --session --nofork --print-address=4 4>"$TMP/bus" &
+# A session bus of its own, as on a desktop (PipeWire's session manager
+# wants one too).
+dbus-daemon --session --nofork --print-address=4 4>"$TMP/bus" 2>/dev/null &
 PIDS+=($!)
 for _ in $(seq 100); do [ -s "$TMP/bus" ] && break; sleep 0.05; done
 DBUS_SESSION_BUS_ADDRESS=$(head -1 "$TMP/bus")
 export DBUS_SESSION_BUS_ADDRESS
+
+# ---------------------------------------------------------------- the server
+# BENCH_SERVER=pulseaudio (the default) or pipewire: the program talks the
+# PulseAudio protocol to either; PipeWire serves it through pipewire-pulse.
+# SERVER holds every process of the server, for its CPU and wake-ups.
+BENCH_SERVER=${BENCH_SERVER:-pulseaudio}
+SERVER=()
+export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
+case "$BENCH_SERVER" in
+pulseaudio)
+    mkdir -p "$XDG_CONFIG_HOME/pulse"
+    printf '%s\n' 'default-sample-rate = 48000' 'exit-idle-time = -1' >"$XDG_CONFIG_HOME/pulse/daemon.conf"
+    # The sink suspends after 1 s without streams (desktops wait 5 s), so
+    # that idle figures need not wait long.
+    printf '%s\n' 'load-module module-null-sink sink_name=bench rate=48000' 'set-default-sink bench' \
+        'load-module module-native-protocol-unix' 'load-module module-suspend-on-idle timeout=1' >"$TMP/server.pa"
+    pulseaudio -n -F "$TMP/server.pa" --daemonize=no --use-pid-file=no --log-target=file:"$TMP/server.log" &
+    SERVER+=($!)
+    ;;
+pipewire)
+    # Not in tools/deps.sh: installing pipewire-pulse enables its user
+    # service for every login, which on a desktop that runs PulseAudio
+    # competes for the user's sound server socket.
+    for b in pipewire wireplumber pipewire-pulse; do
+        command -v "$b" >/dev/null || {
+            echo "BENCH_SERVER=pipewire needs the packages pipewire, pipewire-pulse and wireplumber" \
+                "(apt-get install --no-install-recommends pipewire pipewire-pulse wireplumber)" >&2
+            exit 2
+        }
+    done
+    # The daemon, its session manager (which links streams to the sink)
+    # and the PulseAudio protocol server, as a Debian 12 desktop runs them,
+    # but with no devices: the session manager watches no sound cards,
+    # cameras or Bluetooth, and the sink is a null sink.
+    mkdir -p "$XDG_CONFIG_HOME/wireplumber/main.lua.d" "$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d"
+    printf '%s\n' 'alsa_monitor.enabled = false' 'v4l2_monitor.enabled = false' \
+        'libcamera_monitor.enabled = false' >"$XDG_CONFIG_HOME/wireplumber/main.lua.d/90-bench.lua"
+    printf '%s\n' 'bluez_monitor.enabled = false' >"$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d/90-bench.lua"
+    pipewire >"$TMP/server.log" 2>&1 &
+    SERVER+=($!)
+    for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] && break; sleep 0.05; done
+    wireplumber >>"$TMP/server.log" 2>&1 &
+    SERVER+=($!)
+    pipewire-pulse >>"$TMP/server.log" 2>&1 &
+    SERVER+=($!)
+    ;;
+*)
+    echo "BENCH_SERVER is pulseaudio or pipewire" >&2
+    exit 2
+    ;;
+esac
+PIDS+=("${SERVER[@]}")
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+pactl info >/dev/null
+if [ "$BENCH_SERVER" = pipewire ]; then
+    pactl load-module module-null-sink sink_name=bench rate=48000 >/dev/null
+    pactl set-default-sink bench
+fi
 
 # ------------------------------------------------------------------ helpers
 # While a recording runs, a silent stream with 5 ms of latency holds the
@@ -71,21 +126,27 @@ export DBUS_SESSION_BUS_ADDRESS
 RECORDER=""
 STAMPER=""
 PIN=""
+if [ "$BENCH_SERVER" = pipewire ]; then BENCH_PIN=${BENCH_PIN:-0}; else BENCH_PIN=${BENCH_PIN:-1}; fi
+REC_LATENCY=10
+[ "$BENCH_PIN" = 1 ] || REC_LATENCY=100
 record() { # name [settle seconds]
     local settle=${2:-2.3}
-    pacat -p --raw --format=s16le --rate=48000 --channels=1 --latency-msec=5 </dev/zero &
-    PIN=$!
+    if [ "$BENCH_PIN" = 1 ]; then
+        pacat -p --raw --format=s16le --rate=48000 --channels=1 --latency-msec=5 </dev/zero &
+        PIN=$!
+    fi
     rm -f "$TMP/fifo"
     mkfifo "$TMP/fifo"
     "$TOOL" capture "$TMP/$1.raw" "$TMP/$1.stamps" <"$TMP/fifo" &
     STAMPER=$!
-    parec -d bench.monitor --raw --format=s16le --rate=48000 --channels=1 --latency-msec=10 >"$TMP/fifo" &
+    parec -d bench.monitor --raw --format=s16le --rate=48000 --channels=1 --latency-msec="$REC_LATENCY" >"$TMP/fifo" &
     RECORDER=$!
     sleep "$settle"
 }
 stop_record() {
-    kill "$RECORDER" "$PIN" 2>/dev/null || true
-    wait "$RECORDER" "$STAMPER" "$PIN" 2>/dev/null || true
+    kill "$RECORDER" $PIN 2>/dev/null || true
+    wait "$RECORDER" "$STAMPER" $PIN 2>/dev/null || true
+    PIN=""
 }
 beeps() { "$TOOL" beeps "$TMP/$1.raw" "$TMP/$1.stamps" "${2:-5000}"; }
 
@@ -150,7 +211,7 @@ phase() { # label title
     # The server on its own, sink suspended.
     sleep 1.5
     local u0 u1 t0 t1
-    t0=$(now); u0=$(usage "$SERVER"); sleep 3; u1=$(usage "$SERVER"); t1=$(now)
+    t0=$(now); u0=$(usage "${SERVER[@]}"); sleep 3; u1=$(usage "${SERVER[@]}"); t1=$(now)
     row "sound server alone, idle: CPU / wake-ups" "$(rate "$u0" "$u1" "$t0" "$t1")"
 
     # Start-up: exec to the ready beep heard; memory once it is idle.
@@ -168,9 +229,9 @@ phase() { # label title
     # Idle: a few seconds after the last sound.
     sleep 5
     row "audio streams open while idle (6.5 s after the last sound)" "$(streams)"
-    t0=$(now); u0=$(usage "$TIMER"); local s0; s0=$(usage "$SERVER")
+    t0=$(now); u0=$(usage "$TIMER"); local s0; s0=$(usage "${SERVER[@]}")
     sleep 4
-    u1=$(usage "$TIMER"); local s1; s1=$(usage "$SERVER"); t1=$(now)
+    u1=$(usage "$TIMER"); local s1; s1=$(usage "${SERVER[@]}"); t1=$(now)
     row "program idle: CPU / wake-ups" "$(rate "$u0" "$u1" "$t0" "$t1")"
     row "sound server while the program idles: CPU / wake-ups" "$(rate "$s0" "$s1" "$t0" "$t1")"
 
@@ -183,9 +244,9 @@ phase() { # label title
     sleep 5.5
     stop_record
     sleep 0.2
-    t0=$(now); u0=$(usage "$TIMER"); s0=$(usage "$SERVER")
+    t0=$(now); u0=$(usage "$TIMER"); s0=$(usage "${SERVER[@]}")
     sleep 1.8
-    u1=$(usage "$TIMER"); s1=$(usage "$SERVER"); t1=$(now)
+    u1=$(usage "$TIMER"); s1=$(usage "${SERVER[@]}"); t1=$(now)
     row "program between beeps of a run: CPU / wake-ups" "$(rate "$u0" "$u1" "$t0" "$t1")"
     row "sound server between beeps of a run: CPU / wake-ups" "$(rate "$s0" "$s1" "$t0" "$t1")"
     record "$P-run2" 1
@@ -220,14 +281,21 @@ phase() { # label title
 
     # Restart pressed while a scheduled beep sounds, then Stop pressed
     # while a beep of the restarted run sounds.  A beep that starts while
-    # another sounds joins it into one sound.
-    sleep 1
+    # another sounds joins it into one sound.  The keys are timed from the
+    # Start beep as heard after a long idle (above): the stream has closed
+    # again by then.  Repetition 1 starts when the Start beep (104 ms) has
+    # sounded; Restart comes 40 ms into its beep at 0.5 s, and Stop 25 ms
+    # into the first beep of the restarted run (a restart beep, from the
+    # end of the beep it interrupted, then 250 ms).
+    sleep 4
+    local heard
+    heard=$(awk -v key="$key" 'NR == 1 { printf "%.3f", ($1 - key) / 1e9 }' "$dir/run.beeps")
     record "$P-flags"
     local ka kp
     press F7 >/dev/null
-    sleep 0.62
+    sleep "$(awk -v h="$heard" 'BEGIN { printf "%.3f", h + 0.104 + 0.5 + 0.04 }')"
     ka=$(press a)
-    sleep 0.45
+    sleep "$(awk -v h="$heard" 'BEGIN { printf "%.3f", 0.104 - 0.04 + 0.03 + 0.104 + 0.25 + 0.025 }')"
     kp=$(press F8)
     sleep 1.2
     stop_record
@@ -265,19 +333,25 @@ phase() { # label title
         "$(beeps "$P-exit" 0 | tail -1 | awk '{ printf "%.1f ms", $3 / 48 }')"
     wait "$TIMER" 2>/dev/null || true
 
-    # MIDI beeps: the sound font is loaded only to render the beep.
+    # MIDI beeps: the first start renders the beep (FluidSynth and the sound
+    # font are loaded only for that) and keeps it in the cache folder; the
+    # second reads it back from there.
     settings 0 0 1 10 20 >"$dir/midi.ini"
-    record "$P-midi"
-    t0=$(now)
-    start_timer "$dir" midi
-    xdotool search --sync --limit 1 --name "Sorvane Timer" >/dev/null 2>&1 || true
-    sleep 1.5
-    stop_record
-    ready=$(beeps "$P-midi" 0 | awk -v t0="$t0" '$1 > t0 { print $1; exit }')
-    row "start to ready beep heard (MIDI beeps)" "$(ms "${ready:-0}" "$t0") ms"
-    row "resident memory idle, MIDI beeps" "$(awk '/VmRSS/ { print $2, $3 }' "/proc/$TIMER/status")"
-    kill "$TIMER" 2>/dev/null || true
-    wait "$TIMER" 2>/dev/null || true
+    rm -rf "$XDG_CACHE_HOME/sorvane-timer"
+    local how
+    for how in "rendered" "from the cache"; do
+        record "$P-midi"
+        t0=$(now)
+        start_timer "$dir" midi
+        xdotool search --sync --limit 1 --name "Sorvane Timer" >/dev/null 2>&1 || true
+        sleep 1.5
+        stop_record
+        ready=$(beeps "$P-midi" 0 | awk -v t0="$t0" '$1 > t0 { print $1; exit }')
+        row "start to ready beep heard, MIDI beeps, $how" "$(ms "${ready:-0}" "$t0") ms"
+        row "resident memory idle, MIDI beeps, $how" "$(awk '/VmRSS/ { print $2, $3 }' "/proc/$TIMER/status")"
+        kill "$TIMER" 2>/dev/null || true
+        wait "$TIMER" 2>/dev/null || true
+    done
 
     # Stop pressed while the Start beep sounds, with a first moment 10 s
     # away: Start must work again at once.
@@ -337,6 +411,7 @@ waits() { # file [note]: lateness of a beep call after long waits
     while read -r s late; do row "beep call after a $s s wait (real clock, Qt loop)" "$late ms late${2:-}"; done <"$1"
 }
 
+echo "Sound server: $(pactl info | sed -n 's/^Server Name: //p'), $([ "$BENCH_PIN" = 1 ] && echo "sink held at 5 ms while recording" || echo "nothing else playing")"
 echo "Load average at start: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 "$RUNNER" wait 10 60 >"$TMP/waits-quiet" &
 WAITS=$!

@@ -11,12 +11,20 @@ void BeepOutput::playBeep(bool midi) {
     // The placed beep is kept only when the runner asks for it and it went
     // to the device that sounds now.  Any other beep takes it back: that beep
     // comes from a handler that ran while the runner waited (Stop, Restart,
-    // a key box, Apply, Exit...), and the runner plays its own beep when it
-    // asks for it, if the run goes on.
+    // a key box, Apply, About, Exit...), and it may stop the run.
     const Placed now = midi ? Placed::Midi : Placed::Port;
     if (placed != Placed::None && (!arriving || placed != now))
-        placed == Placed::Midi ? m_midi.withdraw() : m_port.withdraw();
-    const bool keep = arriving && placed == now;
+        withdrawFrom(placed);
+    sound(midi, arriving && placed == now);
+    // The other beep has sounded: the runner's beep goes back in place, as
+    // far as it can still be taken back whole, so that it is heard at its
+    // moment if the run goes on.  A run that ends takes it back at its next
+    // poll, before it sleeps.
+    if (!arriving && placed != Placed::None)
+        place(placed, m_placedTick, true);
+}
+
+void BeepOutput::sound(bool midi, bool keep) {
     if (midi) {
         keep ? m_midi.playPlaced() : m_midi.play();
         return;
@@ -31,19 +39,23 @@ void BeepOutput::playBeep(bool midi) {
 
 void BeepOutput::placeBeep(bool midi, uint32_t dueTick) {
     withdraw();
-    if (midi) {
+    place(midi ? Placed::Midi : Placed::Port, dueTick, false);
+}
+
+void BeepOutput::place(Placed device, uint32_t dueTick, bool wholeOnly) {
+    if (device == Placed::Midi) {
         if (!m_midi.placesAhead())
             return;
-        m_midi.playAt(dueTick);
-        m_placed = Placed::Midi;
-        return;
+        m_midi.playAt(dueTick, wholeOnly);
+    } else {
+        if (!m_port.placesAhead())
+            return;
+        if (writeSpeakerBeep() <= 0)
+            return; // silent: nothing to place
+        m_port.endOfBeepAt(dueTick, wholeOnly);
     }
-    if (!m_port.placesAhead())
-        return;
-    if (writeSpeakerBeep() <= 0)
-        return; // silent: nothing to place
-    m_port.endOfBeepAt(dueTick);
-    m_placed = Placed::Port;
+    m_placed = device;
+    m_placedTick = dueTick;
 }
 
 void BeepOutput::arrive() {
@@ -51,10 +63,13 @@ void BeepOutput::arrive() {
 }
 
 void BeepOutput::withdraw() {
-    const Placed placed = std::exchange(m_placed, Placed::None);
-    if (placed == Placed::Port)
+    withdrawFrom(std::exchange(m_placed, Placed::None));
+}
+
+void BeepOutput::withdrawFrom(Placed device) {
+    if (device == Placed::Port)
         m_port.withdraw();
-    else if (placed == Placed::Midi)
+    else if (device == Placed::Midi)
         m_midi.withdraw();
 }
 

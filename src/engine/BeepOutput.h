@@ -26,8 +26,10 @@ public:
     // true from placesAhead(); the others sound every beep when it ends.
     virtual bool placesAhead() const { return false; }
     // The writes since the last end of a beep are the beep due when the tick
-    // counter reaches dueTick: placed to sound then, returns at once.
-    virtual void endOfBeepAt(uint32_t /*dueTick*/) {}
+    // counter reaches dueTick: placed to sound then, returns at once.  With
+    // wholeOnly the beep is placed only if it could still be taken back
+    // whole at once; otherwise it is left to sound when it is asked for.
+    virtual void endOfBeepAt(uint32_t /*dueTick*/, bool /*wholeOnly*/ = false) {}
     // The writes since the last end of a beep are the beep placed with
     // endOfBeepAt, asked for now: if that beep is still placed and sounds
     // the same, returns when it has been heard; otherwise takes it back and
@@ -48,7 +50,7 @@ public:
 
     // Placing a play ahead of its moment, as for PortOutput.
     virtual bool placesAhead() const { return false; }
-    virtual void playAt(uint32_t /*dueTick*/) {}
+    virtual void playAt(uint32_t /*dueTick*/, bool /*wholeOnly*/ = false) {}
     // The play placed with playAt, asked for now: kept if it is still placed
     // and sounds the same, otherwise taken back and played now.
     virtual void playPlaced() { play(); }
@@ -91,7 +93,10 @@ public:
 
     // The beeps of a running cycle, known ahead: the next one is placed to
     // sound exactly when it falls due (when the tick counter reaches
-    // dueTick), with the parameters of this moment.
+    // dueTick), with the parameters of this moment.  Any other beep takes it
+    // back while it sounds and places it again when it has sounded, so that
+    // the runner's beep is still heard at its moment when the run goes on
+    // (when it does not, the runner takes it back at its next poll).
     void placeBeep(bool midi, uint32_t dueTick);
     // The next playBeep is the placed beep, asked for: it keeps the placed
     // sound when nothing changed since, otherwise sounds at once.
@@ -102,14 +107,19 @@ public:
     MidiPlayer& midiPlayer() { return m_midi; }
 
 private:
+    enum class Placed { None, Port, Midi };
+    void place(Placed device, uint32_t dueTick, bool wholeOnly);
+    void withdrawFrom(Placed device);
+    // Sounds the beep; keep: it is the placed beep, asked for.
+    void sound(bool midi, bool keep);
     // Writes the speaker beep to the port and gives the number of writes;
     // -1 when the beep has no periods at all (nothing to end).
     int32_t writeSpeakerBeep();
 
     PortOutput& m_port;
     MidiPlayer& m_midi;
-    enum class Placed { None, Port, Midi };
     Placed m_placed = Placed::None;
+    uint32_t m_placedTick = 0;
     bool m_arriving = false;
 };
 

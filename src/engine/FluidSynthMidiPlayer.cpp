@@ -2,14 +2,18 @@
 
 #include "engine/Clock.h"
 
+#include <dlfcn.h>
 #include <fluidsynth.h>
 #include <malloc.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -28,6 +32,9 @@ constexpr float kSilentLevel = 1.0f / 32768.0f;
 // The tone that stands in for a file that cannot be played.
 constexpr int kFallbackPitch = 100;
 constexpr int kFallbackDuration = 25;
+// Goes up whenever the rendering below changes what it makes, so that beeps
+// rendered before are not taken from the cache.
+constexpr int kRenderVersion = 1;
 
 // Name, size and modification time of a file; empty when it is missing.
 std::string fileStamp(const std::string& path) {
@@ -48,34 +55,116 @@ bool readFile(const std::string& path, std::vector<char>& bytes) {
 
 } // namespace
 
+// FluidSynth, loaded the first time a beep is rendered.  It stays loaded
+// (RTLD_NODELETE) once it has been: the GLib types its libraries register
+// cannot be registered again by a second copy.  Each function keeps the type
+// its header gives it.
+class FluidSynthLibrary {
+public:
+    explicit FluidSynthLibrary(const std::string& name) {
+        m_handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+        if (m_handle == nullptr) {
+            const char* why = dlerror();
+            problem =
+                "FluidSynth (" + name + ") cannot be loaded: " + (why != nullptr ? why : "unknown reason");
+            return;
+        }
+        bool all = true;
+        const auto find = [&](auto& function, const char* symbol) {
+            void* address = dlsym(m_handle, symbol);
+            std::memcpy(&function, &address, sizeof function);
+            all = all && address != nullptr;
+        };
+        find(newSettings, "new_fluid_settings");
+        find(deleteSettings, "delete_fluid_settings");
+        find(settingsSetNum, "fluid_settings_setnum");
+        find(settingsSetInt, "fluid_settings_setint");
+        find(newSynth, "new_fluid_synth");
+        find(deleteSynth, "delete_fluid_synth");
+        find(sfload, "fluid_synth_sfload");
+        find(systemReset, "fluid_synth_system_reset");
+        find(writeFloat, "fluid_synth_write_float");
+        find(newPlayer, "new_fluid_player");
+        find(deletePlayer, "delete_fluid_player");
+        find(playerAddMem, "fluid_player_add_mem");
+        find(playerPlay, "fluid_player_play");
+        find(playerStatus, "fluid_player_get_status");
+        find(playerTick, "fluid_player_get_current_tick");
+        find(playerTotalTicks, "fluid_player_get_total_ticks");
+        find(setLogFunction, "fluid_set_log_function");
+        if (!all) {
+            problem = "FluidSynth (" + name + ") lacks functions this program needs";
+            return;
+        }
+        // FluidSynth chats about what it loads; only its warnings and
+        // errors stay on stderr.
+        setLogFunction(FLUID_INFO, nullptr, nullptr);
+        setLogFunction(FLUID_DBG, nullptr, nullptr);
+        m_loaded = true;
+    }
+    ~FluidSynthLibrary() {
+        if (m_handle != nullptr)
+            dlclose(m_handle);
+    }
+    FluidSynthLibrary(const FluidSynthLibrary&) = delete;
+    FluidSynthLibrary& operator=(const FluidSynthLibrary&) = delete;
+
+    bool loaded() const { return m_loaded; }
+    std::string problem;
+
+    decltype(&::new_fluid_settings) newSettings = nullptr;
+    decltype(&::delete_fluid_settings) deleteSettings = nullptr;
+    decltype(&::fluid_settings_setnum) settingsSetNum = nullptr;
+    decltype(&::fluid_settings_setint) settingsSetInt = nullptr;
+    decltype(&::new_fluid_synth) newSynth = nullptr;
+    decltype(&::delete_fluid_synth) deleteSynth = nullptr;
+    decltype(&::fluid_synth_sfload) sfload = nullptr;
+    decltype(&::fluid_synth_system_reset) systemReset = nullptr;
+    decltype(&::fluid_synth_write_float) writeFloat = nullptr;
+    decltype(&::new_fluid_player) newPlayer = nullptr;
+    decltype(&::delete_fluid_player) deletePlayer = nullptr;
+    decltype(&::fluid_player_add_mem) playerAddMem = nullptr;
+    decltype(&::fluid_player_play) playerPlay = nullptr;
+    decltype(&::fluid_player_get_status) playerStatus = nullptr;
+    decltype(&::fluid_player_get_current_tick) playerTick = nullptr;
+    decltype(&::fluid_player_get_total_ticks) playerTotalTicks = nullptr;
+    decltype(&::fluid_set_log_function) setLogFunction = nullptr;
+
+private:
+    void* m_handle = nullptr;
+    bool m_loaded = false;
+};
+
 namespace {
 
 // The synthesizer with its sound font, alive only while a file is rendered.
 struct Synth {
+    explicit Synth(const FluidSynthLibrary& library) : fluid(library) {}
+    ~Synth() {
+        if (player != nullptr)
+            fluid.deletePlayer(player);
+        if (synth != nullptr)
+            fluid.deleteSynth(synth);
+        if (settings != nullptr)
+            fluid.deleteSettings(settings);
+    }
+    Synth(const Synth&) = delete;
+    Synth& operator=(const Synth&) = delete;
+
+    const FluidSynthLibrary& fluid;
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
-    bool fontLoaded = false;
-
-    ~Synth() {
-        if (synth != nullptr)
-            delete_fluid_synth(synth);
-        if (settings != nullptr)
-            delete_fluid_settings(settings);
-    }
+    fluid_player_t* player = nullptr;
 };
 
 } // namespace
 
 FluidSynthMidiPlayer::FluidSynthMidiPlayer(std::shared_ptr<PulseOutput> output, Notify notify,
-                                           std::string soundFont)
+                                           std::string soundFont, BeepCache cache, std::string library)
     : m_output(std::move(output)), m_notify(std::move(notify)), m_soundFont(std::move(soundFont)),
+      m_cache(std::move(cache)), m_library(std::move(library)),
       m_fallback(
-          std::make_shared<const std::vector<int16_t>>(squareWave(kFallbackPitch, kFallbackDuration))) {
-    // FluidSynth chats about what it loads; only its warnings and errors
-    // stay on stderr.
-    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
-}
+          std::make_shared<const std::vector<int16_t>>(squareWave(kFallbackPitch, kFallbackDuration))) {}
 
 FluidSynthMidiPlayer::~FluidSynthMidiPlayer() = default;
 
@@ -83,10 +172,24 @@ void FluidSynthMidiPlayer::setFileName(const std::string& path) {
     m_fileName = path;
 }
 
-void FluidSynthMidiPlayer::render() {
+std::string FluidSynthMidiPlayer::renderKey(const std::string& bytes) const {
+    struct stat font {};
+    if (stat(m_soundFont.c_str(), &font) != 0)
+        return {};
+    char midi[48];
+    std::snprintf(midi, sizeof midi, "%016llx%016llx %zu", static_cast<unsigned long long>(hash64(bytes)),
+                  static_cast<unsigned long long>(hash64(bytes, 0x84222325cbf29ce4ULL)), bytes.size());
+    return std::string("midi ") + midi + "\nfont " + m_soundFont + " " + std::to_string(font.st_size) + " " +
+           std::to_string(font.st_mtim.tv_sec) + "." + std::to_string(font.st_mtim.tv_nsec) + " " +
+           std::to_string(font.st_dev) + ":" + std::to_string(font.st_ino) + "\nrate " +
+           std::to_string(kSampleRate) + "\nfluidsynth " + FLUIDSYNTH_VERSION + "\nrender " +
+           std::to_string(kRenderVersion);
+}
+
+void FluidSynthMidiPlayer::prepare() {
     m_pcm.reset();
     m_problem.clear();
-    m_renderedStamp = fileStamp(m_fileName);
+    m_preparedStamp = fileStamp(m_fileName);
 
     std::vector<char> bytes;
     if (!readFile(m_fileName, bytes)) {
@@ -97,31 +200,54 @@ void FluidSynthMidiPlayer::render() {
         m_problem = "it is not a MIDI file";
         return;
     }
-
-    // The synthesizer and its sound font live only while the file is rendered.
-    Synth loaded;
-    loaded.settings = new_fluid_settings();
-    if (loaded.settings != nullptr) {
-        fluid_settings_setnum(loaded.settings, "synth.sample-rate", kSampleRate);
-        loaded.synth = new_fluid_synth(loaded.settings);
+    const std::string content(bytes.begin(), bytes.end());
+    const std::string key = renderKey(content);
+    if (!key.empty()) {
+        if (std::optional<std::vector<int16_t>> cached = m_cache.load(key)) {
+            m_pcm = std::make_shared<const std::vector<int16_t>>(std::move(*cached));
+            return;
+        }
     }
-    if (loaded.synth != nullptr)
-        loaded.fontLoaded = fluid_synth_sfload(loaded.synth, m_soundFont.c_str(), 1) != FLUID_FAILED;
-    if (!loaded.fontLoaded) {
+    render(content);
+    // The synthesizer and its sound font are gone; the memory they held goes
+    // back to the system instead of staying with the process.
+    malloc_trim(0);
+    if (m_pcm && !key.empty())
+        m_cache.store(key, *m_pcm);
+}
+
+void FluidSynthMidiPlayer::render(const std::string& bytes) {
+    if (!m_fluid)
+        m_fluid = std::make_unique<FluidSynthLibrary>(m_library);
+    const FluidSynthLibrary& fluid = *m_fluid;
+    if (!fluid.loaded()) {
+        m_problem = fluid.problem;
+        return;
+    }
+    // The synthesizer and its sound font live only while the file is
+    // rendered.  Samples are loaded only for the instruments the file uses.
+    Synth loaded(fluid);
+    loaded.settings = fluid.newSettings();
+    if (loaded.settings != nullptr) {
+        fluid.settingsSetNum(loaded.settings, "synth.sample-rate", kSampleRate);
+        fluid.settingsSetInt(loaded.settings, "synth.dynamic-sample-loading", 1);
+        loaded.synth = fluid.newSynth(loaded.settings);
+    }
+    if (loaded.synth == nullptr || fluid.sfload(loaded.synth, m_soundFont.c_str(), 1) == FLUID_FAILED) {
         m_problem = "the sound font " + m_soundFont + " cannot be loaded";
         return;
     }
     fluid_synth_t* synth = loaded.synth;
-    fluid_synth_system_reset(synth);
+    fluid.systemReset(synth);
 
-    fluid_player_t* player = new_fluid_player(synth);
-    if (player == nullptr || fluid_player_add_mem(player, bytes.data(), bytes.size()) != FLUID_OK ||
-        fluid_player_play(player) != FLUID_OK) {
-        if (player != nullptr)
-            delete_fluid_player(player);
+    loaded.player = fluid.newPlayer(synth);
+    if (loaded.player == nullptr ||
+        fluid.playerAddMem(loaded.player, bytes.data(), bytes.size()) != FLUID_OK ||
+        fluid.playerPlay(loaded.player) != FLUID_OK) {
         m_problem = "it cannot be played";
         return;
     }
+    fluid_player_t* player = loaded.player;
 
     // Offline, as fast as the synthesizer goes: the player's clock is the
     // count of samples written.  The player itself would go on until the
@@ -132,7 +258,7 @@ void FluidSynthMidiPlayer::render() {
     float left[kBlock];
     float right[kBlock];
     const auto writeBlock = [&] {
-        fluid_synth_write_float(synth, kBlock, left, 0, 1, right, 0, 1);
+        fluid.writeFloat(synth, kBlock, left, 0, 1, right, 0, 1);
         float blockPeak = 0.0f;
         for (int i = 0; i < kBlock; ++i) {
             const float sample = (left[i] + right[i]) * 0.5f;
@@ -145,10 +271,10 @@ void FluidSynthMidiPlayer::render() {
     // only once something has been written.
     do {
         writeBlock();
-    } while (fluid_player_get_status(player) == FLUID_PLAYER_PLAYING &&
-             fluid_player_get_current_tick(player) < fluid_player_get_total_ticks(player) &&
-             mono.size() < kMaxSamples);
-    delete_fluid_player(player);
+    } while (fluid.playerStatus(player) == FLUID_PLAYER_PLAYING &&
+             fluid.playerTick(player) < fluid.playerTotalTicks(player) && mono.size() < kMaxSamples);
+    fluid.deletePlayer(player);
+    loaded.player = nullptr;
     // The notes ring out for a while; a tail still sounding at the end is
     // faded out rather than cut.
     bool cut = true;
@@ -158,7 +284,7 @@ void FluidSynthMidiPlayer::render() {
             break;
         }
     }
-    fluid_synth_system_reset(synth);
+    fluid.systemReset(synth);
     if (cut) {
         const size_t fade = std::min(mono.size(), kFadeSamples);
         for (size_t i = 0; i < fade; ++i)
@@ -183,14 +309,10 @@ void FluidSynthMidiPlayer::render() {
 }
 
 Samples FluidSynthMidiPlayer::sound() {
-    // Rendered again only when another file is named or the file changed.
+    // Made again only when another file is named or the file changed.
     const std::string stamp = fileStamp(m_fileName);
-    if (stamp.empty() || stamp != m_renderedStamp) {
-        render();
-        // The synthesizer and its sound font are gone; the memory they held
-        // goes back to the system instead of staying with the process.
-        malloc_trim(0);
-    }
+    if (stamp.empty() || stamp != m_preparedStamp)
+        prepare();
     if (m_pcm)
         return m_pcm;
     if (m_told.insert(m_fileName).second) {
@@ -204,8 +326,8 @@ void FluidSynthMidiPlayer::play() {
     m_output->play(sound(), false);
 }
 
-void FluidSynthMidiPlayer::playAt(uint32_t dueTick) {
-    m_output->place(sound(), MonotonicTickClock::nanosecondsAt(dueTick));
+void FluidSynthMidiPlayer::playAt(uint32_t dueTick, bool wholeOnly) {
+    m_output->place(sound(), MonotonicTickClock::nanosecondsAt(dueTick), wholeOnly);
 }
 
 void FluidSynthMidiPlayer::playPlaced() {

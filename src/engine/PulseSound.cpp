@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <poll.h>
@@ -20,14 +21,20 @@ namespace {
 // The stream keeps about this much sound queued at the server: enough to
 // ride out a busy machine, few wake-ups between beeps.  A new sound does not
 // wait for it: it is written over what is queued (the server plays the new
-// data in its place), kTakeBackMs ahead of the sample heard.
+// data in its place), kTakeBackMs ahead of what the server can no longer
+// take back.
 constexpr int kQueuedMs = 500;
 // The server asks for more when this much has been played.
 constexpr int kRequestMs = 200;
-// What is queued further than this ahead of the sample heard now can still
-// be rewritten: a new sound starts there at the earliest, and a beep taken
-// back falls silent from there on.
+// What is queued further than this ahead of the sample heard now (on a
+// server that cannot rewind: ahead of what it has read) can still be
+// rewritten: a new sound starts there at the earliest, and a beep taken
+// back falls silent from there on.  It covers the time a write takes to
+// reach the server on a busy machine.
 constexpr int kTakeBackMs = 30;
+// A voice already in the stream moves to a better estimate of its moment
+// when that differs by at least this many samples (half a millisecond).
+constexpr int64_t kMoveFrames = kSampleRate / 2000;
 // A stream just opened plays this much silence before its first sound: the
 // server may still be setting the stream up while it plays the first
 // samples.
@@ -38,9 +45,6 @@ constexpr int kStartMs = 5;
 constexpr int kIdleCloseMs = 3000;
 // Never written further ahead than this, however much the server asks.
 constexpr int kMostAheadMs = 1000;
-// A placed sound is put into the stream with timing asked of the server
-// afresh once it is due within this time.
-constexpr int kFreshTimingMs = 2 * kQueuedMs;
 // A wait for the audio thread gives up this long after the sound should have
 // ended.
 constexpr int64_t kWaitSlackNs = 1'000'000'000;
@@ -115,12 +119,13 @@ void PulseOutput::reclaim() {
     }
 }
 
-std::shared_ptr<Voice> PulseOutput::add(Samples samples, int64_t dueNs) {
+std::shared_ptr<Voice> PulseOutput::add(Samples samples, int64_t dueNs, bool wholeOnly) {
     reclaim();
     tellProblem();
     auto voice = std::make_shared<Voice>();
     voice->samples = std::move(samples);
     voice->dueNs = dueNs;
+    voice->wholeOnly = wholeOnly;
     if (!m_thread.joinable()) {
         // No audio thread: silent, but the sound keeps its length.
         const int64_t start = std::max(dueNs, nowNs());
@@ -156,11 +161,11 @@ void PulseOutput::play(Samples samples, bool wait) {
     tellProblem();
 }
 
-void PulseOutput::place(Samples samples, int64_t dueNs) {
+void PulseOutput::place(Samples samples, int64_t dueNs, bool wholeOnly) {
     withdraw();
     if (!samples || samples->empty())
         return;
-    m_placed = add(std::move(samples), std::max<int64_t>(dueNs, 1));
+    m_placed = add(std::move(samples), std::max<int64_t>(dueNs, 1), wholeOnly);
 }
 
 void PulseOutput::playPlaced(const Samples& samples, bool wait) {
@@ -262,6 +267,14 @@ void PulseOutput::onContextState() {
     switch (pa_context_get_state(m_context)) {
     case PA_CONTEXT_READY:
         m_problem = 0;
+        if (pa_operation* op = pa_context_get_server_info(
+                m_context,
+                [](pa_context*, const pa_server_info* info, void* self) {
+                    static_cast<PulseOutput*>(self)->onServerInfo(info != nullptr ? info->server_name
+                                                                                  : nullptr);
+                },
+                this))
+            pa_operation_unref(op);
         if (m_voiceCount > 0)
             openStream();
         break;
@@ -274,6 +287,12 @@ void PulseOutput::onContextState() {
     default:
         break;
     }
+}
+
+void PulseOutput::onServerInfo(const char* name) {
+    // PipeWire's server for this protocol names itself "PulseAudio (on
+    // PipeWire x.y.z)"; what its graph has read from a stream is gone.
+    m_rewinds = name != nullptr && std::strstr(name, "PipeWire") == nullptr;
 }
 
 void PulseOutput::onWake() {
@@ -348,7 +367,8 @@ void PulseOutput::openStream() {
         return;
     }
     m_written = 0;
-    m_timingNs = 0;
+    m_clock.reset();
+    m_timingAsked = false;
     pa_stream_set_state_callback(
         m_stream, [](pa_stream*, void* self) { static_cast<PulseOutput*>(self)->onStreamState(); }, this);
     pa_stream_set_write_callback(
@@ -356,6 +376,14 @@ void PulseOutput::openStream() {
         [](pa_stream*, size_t bytes, void* self) { static_cast<PulseOutput*>(self)->onWrite(bytes); }, this);
     pa_stream_set_latency_update_callback(
         m_stream, [](pa_stream*, void* self) { static_cast<PulseOutput*>(self)->onTiming(); }, this);
+    // The stream ran dry (a machine far too busy): its samples no longer
+    // follow the clock, which starts afresh with the next report.
+    pa_stream_set_underflow_callback(
+        m_stream, [](pa_stream*, void* self) { static_cast<PulseOutput*>(self)->m_clock.reset(); }, this);
+    // Playback started (at first, or again after running dry): the first
+    // report, which places what is already queued, is asked for at once.
+    pa_stream_set_started_callback(
+        m_stream, [](pa_stream*, void* self) { static_cast<PulseOutput*>(self)->askTiming(true); }, this);
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = static_cast<uint32_t>(framesIn(kQueuedMs) * 2);
@@ -365,8 +393,7 @@ void PulseOutput::openStream() {
     attr.prebuf = static_cast<uint32_t>(framesIn(kStartMs) * 2);
     attr.minreq = static_cast<uint32_t>(framesIn(kRequestMs) * 2);
     attr.fragsize = static_cast<uint32_t>(-1);
-    const auto flags =
-        static_cast<pa_stream_flags_t>(PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
+    const auto flags = PA_STREAM_ADJUST_LATENCY;
     if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
         m_problem = pa_context_errno(m_context);
         closeStream();
@@ -380,6 +407,8 @@ void PulseOutput::closeStream() {
     pa_stream_set_state_callback(m_stream, nullptr, nullptr);
     pa_stream_set_write_callback(m_stream, nullptr, nullptr);
     pa_stream_set_latency_update_callback(m_stream, nullptr, nullptr);
+    pa_stream_set_underflow_callback(m_stream, nullptr, nullptr);
+    pa_stream_set_started_callback(m_stream, nullptr, nullptr);
     pa_stream_disconnect(m_stream);
     pa_stream_unref(m_stream);
     m_stream = nullptr;
@@ -396,10 +425,9 @@ void PulseOutput::onStreamState() {
 
 bool PulseOutput::heardFrame(int64_t& frame, int64_t& now) const {
     now = nowNs();
-    if (m_stream == nullptr || m_timingNs == 0)
+    if (m_stream == nullptr || !m_clock.known())
         return false;
-    // From the server's last report on, the stream plays in real time.
-    frame = m_timingFrame + (m_timingPlaying ? (now - m_timingNs) * kSampleRate / 1'000'000'000 : 0);
+    frame = m_clock.frameAt(now);
     return true;
 }
 
@@ -408,20 +436,27 @@ int64_t PulseOutput::earliestFrame() const {
     int64_t now = 0;
     if (!heardFrame(heard, now))
         return m_written + framesIn(kLeadInMs); // nothing is rewritten before the first report
-    return std::max<int64_t>(heard + framesIn(kTakeBackMs), 0);
+    // A server that cannot rewind has read up to the sample heard (PipeWire
+    // reports the end of the block it read at the start of its cycle as the
+    // sample heard then), or further ahead by the latency it reports.
+    const int64_t ahead = framesIn(kTakeBackMs) + (m_rewinds ? 0 : std::max<int64_t>(m_clock.readAhead(), 0));
+    return std::max<int64_t>(heard + ahead, 0);
 }
 
 int64_t PulseOutput::frameAt(int64_t ns) const {
-    int64_t heard = 0;
-    int64_t now = 0;
-    if (!heardFrame(heard, now))
-        heard = 0; // playback starts about now
-    return heard + (ns - now) * kSampleRate / 1'000'000'000;
+    if (m_stream != nullptr && m_clock.known())
+        return m_clock.frameAt(ns);
+    return PlaybackClock::framesIn(ns - nowNs(), kSampleRate); // playback starts about now
 }
 
 void PulseOutput::commit(Voice* voice) {
     const int64_t earliest = earliestFrame();
-    int64_t frame = voice->dueNs == 0 ? earliest : std::max(frameAt(voice->dueNs), earliest);
+    const int64_t due = voice->dueNs == 0 ? earliest : frameAt(voice->dueNs);
+    if (voice->wholeOnly && due < earliest) {
+        voice->dropped = true; // handed back by finishVoices
+        return;
+    }
+    const int64_t frame = std::max(due, earliest);
     voice->startFrame = frame;
     publish(voice);
     if (frame < m_written)
@@ -438,11 +473,9 @@ void PulseOutput::commitDue(int64_t untilFrame) {
 }
 
 void PulseOutput::publish(Voice* voice) {
-    int64_t heard = 0;
-    int64_t now = 0;
-    if (voice->startFrame < 0 || !heardFrame(heard, now))
+    if (voice->startFrame < 0 || m_stream == nullptr || !m_clock.known())
         return;
-    const int64_t start = now + (voice->startFrame - heard) * 1'000'000'000 / kSampleRate;
+    const int64_t start = m_clock.timeOf(voice->startFrame);
     voice->startNs = start;
     voice->endNs = start + lengthNs(*voice);
     const uint64_t one = 1;
@@ -455,67 +488,84 @@ void PulseOutput::onWrite(std::size_t bytes) {
     int64_t now = 0;
     if (heardFrame(heard, now))
         frames = std::min(frames, std::max<int64_t>(heard + framesIn(kMostAheadMs) - m_written, 0));
+    askTiming();
     if (frames <= 0)
         return;
     commitDue(m_written + frames);
     writeFrames(m_written, frames);
     m_written += frames;
     finishVoices();
-    askTimingBeforeDue();
 }
 
-void PulseOutput::askTimingBeforeDue() {
-    // The server's timing between its replies is an estimate that can stray
-    // by a few milliseconds: it is asked for afresh before a placed sound
-    // goes into the stream.
-    int64_t heard = 0;
-    int64_t now = 0;
-    if (!heardFrame(heard, now))
+void PulseOutput::askTiming(bool evenIfAsked) {
+    // A report is exact when it is made right after the server's processing
+    // cycle, which is when the server asks for data or has just started the
+    // stream, so the reports are asked for then and at no other time (a few
+    // a second, and only while the stream is open).
+    if (m_timingAsked && !evenIfAsked)
         return;
-    for (std::size_t i = 0; i < m_voiceCount; ++i) {
-        const Voice* voice = m_voices[i];
-        if (voice->startFrame < 0 && voice->dueNs != 0 &&
-            voice->dueNs - now < static_cast<int64_t>(kFreshTimingMs) * 1'000'000 && !m_timingAsked) {
-            m_timingAsked = true;
-            if (pa_operation* op = pa_stream_update_timing_info(
-                    m_stream,
-                    [](pa_stream*, int, void* self) {
-                        static_cast<PulseOutput*>(self)->m_timingAsked = false;
-                    },
-                    this))
-                pa_operation_unref(op);
-            else
-                m_timingAsked = false;
-        }
-    }
+    m_timingAsked = true;
+    if (pa_operation* op = pa_stream_update_timing_info(
+            m_stream,
+            [](pa_stream*, int, void* self) { static_cast<PulseOutput*>(self)->m_timingAsked = false; },
+            this))
+        pa_operation_unref(op);
+    else
+        m_timingAsked = false;
 }
 
 void PulseOutput::onTiming() {
-    // The server's report: the sample heard as it arrived is the one it last
-    // handed to the sink, less what the sink still holds, plus what played
-    // while the report travelled.  Taken as it is, not smoothed, so that a
-    // report just asked for places a beep to within a fraction of a
-    // millisecond.
+    // The server's report: the sample heard when it was made is the one it
+    // had read up to, less what the sink still held.  It is stamped with the
+    // server's own time of day, turned into the monotonic clock here.
     const pa_timing_info* info = pa_stream_get_timing_info(m_stream);
-    if (info != nullptr && !info->read_index_corrupt) {
+    if (info != nullptr && !info->read_index_corrupt && info->playing != 0) {
+        timespec wall{};
+        clock_gettime(CLOCK_REALTIME, &wall);
+        const int64_t now = nowNs();
+        const int64_t wallNs = static_cast<int64_t>(wall.tv_sec) * 1'000'000'000 + wall.tv_nsec;
+        int64_t at = static_cast<int64_t>(info->timestamp.tv_sec) * 1'000'000'000 +
+                     static_cast<int64_t>(info->timestamp.tv_usec) * 1000 - (wallNs - now);
+        // A time of day set anew between the two readings would give a
+        // report from the wrong moment: it is taken as made just now less
+        // its way here instead.
+        if (at > now || at < now - 1'000'000'000)
+            at = now - static_cast<int64_t>(info->transport_usec) * 1000;
         const int64_t read = info->read_index / 2;
-        const int64_t held = static_cast<int64_t>(info->sink_usec) * kSampleRate / 1'000'000;
-        const int64_t travelled =
-            info->playing ? static_cast<int64_t>(info->transport_usec) * kSampleRate / 1'000'000 : 0;
-        m_timingFrame = std::max<int64_t>(read + travelled - held, 0);
-        m_timingNs = nowNs();
-        m_timingPlaying = info->playing != 0;
+        const int64_t held =
+            PlaybackClock::framesIn(static_cast<int64_t>(info->sink_usec) * 1000, kSampleRate);
+        m_clock.report(at, read - held, read);
     }
+    if (m_stream == nullptr || pa_stream_get_state(m_stream) != PA_STREAM_READY)
+        return;
     // Timing that just came from the server: placed sounds due soon are put
-    // into the stream now, at the sample this timing gives them.
-    if (m_stream != nullptr && pa_stream_get_state(m_stream) == PA_STREAM_READY)
-        commitDue(m_written + framesIn(kRequestMs));
+    // into the stream now, at the sample this timing gives them, and those
+    // put in earlier follow a better estimate.
+    replaceCommitted();
+    commitDue(m_written + framesIn(kRequestMs));
     for (std::size_t i = 0; i < m_voiceCount; ++i) {
         Voice* voice = m_voices[i];
         if (voice->startFrame >= 0 && !voice->dropped)
             publish(voice);
     }
     finishVoices();
+}
+
+void PulseOutput::replaceCommitted() {
+    if (!m_clock.known())
+        return;
+    const int64_t earliest = earliestFrame();
+    for (std::size_t i = 0; i < m_voiceCount; ++i) {
+        Voice* voice = m_voices[i];
+        if (voice->dueNs == 0 || voice->dropped || voice->startFrame < earliest)
+            continue;
+        const int64_t frame = std::max(frameAt(voice->dueNs), earliest);
+        if (std::abs(frame - voice->startFrame) < kMoveFrames)
+            continue;
+        const int64_t from = std::min(frame, voice->startFrame);
+        voice->startFrame = frame;
+        rewrite(from);
+    }
 }
 
 void PulseOutput::writeFrames(int64_t from, int64_t count) {
@@ -639,8 +689,8 @@ void PulseTonePort::endOfBeep() {
     m_output->play(take(), true);
 }
 
-void PulseTonePort::endOfBeepAt(uint32_t dueTick) {
-    m_output->place(take(), MonotonicTickClock::nanosecondsAt(dueTick));
+void PulseTonePort::endOfBeepAt(uint32_t dueTick, bool wholeOnly) {
+    m_output->place(take(), MonotonicTickClock::nanosecondsAt(dueTick), wholeOnly);
 }
 
 void PulseTonePort::endOfPlacedBeep() {
@@ -659,7 +709,10 @@ SoundDevices createSoundDevices(Notify notify) {
     auto output = std::make_shared<PulseOutput>(notify);
     SoundDevices devices;
     devices.port = std::make_unique<PulseTonePort>(output);
-    devices.midi = std::make_unique<FluidSynthMidiPlayer>(output, std::move(notify), SORVANE_SOUNDFONT);
+    // Rendered MIDI beeps are kept in the user's cache folder.
+    BeepCache cache(BeepCache::folderFor(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
+    devices.midi = std::make_unique<FluidSynthMidiPlayer>(output, std::move(notify), SORVANE_SOUNDFONT,
+                                                          std::move(cache), SORVANE_FLUIDSYNTH_LIBRARY);
     return devices;
 }
 

@@ -13,6 +13,7 @@
 // calling thread.
 #include "engine/BeepOutput.h"
 #include "engine/Platform.h"
+#include "engine/PlaybackClock.h"
 
 #include <array>
 #include <atomic>
@@ -69,6 +70,9 @@ struct Voice {
     std::atomic<int64_t> startNs{-1}; // when it is heard, once known
     std::atomic<int64_t> endNs{-1};
     std::atomic<bool> dropped{false}; // taken back: what is left is not heard
+    // Placed only if the whole sound can still be taken back when it goes
+    // into the stream; otherwise dropped.
+    bool wholeOnly = false;
     // Audio thread only.
     int64_t startFrame = -1; // output frame of its first sample, once placed
 };
@@ -84,8 +88,10 @@ public:
     // they have been heard.
     void play(Samples samples, bool wait);
     // Places the samples to be heard from dueNs (CLOCK_MONOTONIC) on;
-    // returns at once.  One sound is placed at a time.
-    void place(Samples samples, int64_t dueNs);
+    // returns at once.  One sound is placed at a time.  With wholeOnly the
+    // sound is dropped instead when its moment is too near for it to be
+    // taken back whole.
+    void place(Samples samples, int64_t dueNs, bool wholeOnly = false);
     // The placed sound is asked for: kept when it is still placed and has
     // these samples, otherwise taken back and these are played now.
     void playPlaced(const Samples& samples, bool wait);
@@ -103,7 +109,7 @@ private:
 
     // Calling thread.
     void submit(Command::Kind kind, Voice* voice);
-    std::shared_ptr<Voice> add(Samples samples, int64_t dueNs);
+    std::shared_ptr<Voice> add(Samples samples, int64_t dueNs, bool wholeOnly = false);
     void reclaim();
     // Waits until the voice has been heard (or taken back), at most until
     // limitNs; without a server the wait still lasts as long as the sound.
@@ -120,7 +126,11 @@ private:
     void onStreamState();
     void onWrite(std::size_t bytes);
     void onTiming();
-    void askTimingBeforeDue();
+    void onServerInfo(const char* name);
+    void askTiming(bool evenIfAsked = false);
+    // Voices put into the stream that are not heard yet go to the sample
+    // of their moment by the clock's latest estimate.
+    void replaceCommitted();
     void addVoice(Voice* voice);
     void removeVoice(Voice* voice);
     // Places a voice at its output frame; rewrites what was already written
@@ -159,9 +169,11 @@ private:
     std::vector<Voice*> m_unreturned; // finished while the return ring was full
     std::vector<int16_t> m_mix;       // one write's worth of output, made once
     int64_t m_written = 0;            // output frames written to the stream
-    int64_t m_timingFrame = 0;        // frame heard at m_timingNs, by the server's last report
-    int64_t m_timingNs = 0;           // 0: no report yet
-    bool m_timingPlaying = false;
+    PlaybackClock m_clock{kSampleRate};
+    // Whether the server can take back what it has already read from the
+    // stream (PulseAudio rewinds its sinks; PipeWire cannot).  Until the
+    // server has said who it is, it is taken to be unable.
+    bool m_rewinds = false;
     int64_t m_lastEndNs = 0; // when the last sound ended
 
     std::thread m_thread;
@@ -178,7 +190,7 @@ public:
     void endOfBeep() override;
     void drain() override;
     bool placesAhead() const override { return true; }
-    void endOfBeepAt(uint32_t dueTick) override;
+    void endOfBeepAt(uint32_t dueTick, bool wholeOnly) override;
     void endOfPlacedBeep() override;
     void withdraw() override;
 

@@ -6,6 +6,7 @@
 #include "ui/Notifier.h"
 #include "ui/ProgramIcon.h"
 #include "ui/QtEventPump.h"
+#include "ui/StatusIndicator.h"
 #include "ui/frmSorvaneTimer.h"
 
 #include <QApplication>
@@ -122,6 +123,7 @@ int main(int argc, char* argv[]) {
     sorvane::SoundDevices sound = sorvane::createSoundDevices(notify);
     std::unique_ptr<sorvane::HotkeyBackend> hotkeys = sorvane::createHotkeyBackend(notify);
 
+    sorvane::RunProgress progress;
     sorvane::ui::frmSorvaneTimer* window = nullptr;
     auto endProcess = [&] {
         // The exit beep is heard in full, then the process ends at once:
@@ -132,11 +134,18 @@ int main(int argc, char* argv[]) {
     };
 
     window = new sorvane::ui::frmSorvaneTimer(
-        {clock, pump, *sound.port, *sound.midi, *hotkeys, notify, endProcess});
+        {clock, pump, *sound.port, *sound.midi, *hotkeys, notify, endProcess, &progress});
     notifier.setOwner(window);
 
     window->Form_Load(commandLine);
     window->show();
+
+    // The run's progress in the desktop's panel, with Start, Restart, Stop,
+    // the window and Exit in its menu.
+    sorvane::ui::StatusIndicator indicator(
+        progress, clock,
+        {window, {&window->HotKeyCoReceiver1, &window->HotKeyCoReceiver2, &window->HotKeyCoReceiver3},
+         [window] { window->Command1_Click(); }});
 
     // Start, Restart and Stop from outside (sorvane-timer-ctl); without a
     // session bus the timer runs on and says so once.

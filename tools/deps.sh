@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev fonts-dejavu-core
+  qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
   libx11-dev libxi-dev x11proto-dev
   libpulse-dev libfluidsynth-dev timgm6mb-soundfont
   pulseaudio pulseaudio-utils

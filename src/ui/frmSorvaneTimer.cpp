@@ -579,7 +579,7 @@ void frmSorvaneTimer::RunCycle() {
     } ahead(*this);
     CycleRunner runner(
         state, m_services.clock, m_services.pump, [this] { PlayBeep(); },
-        {&HotKeyCoReceiver1, &HotKeyCoReceiver2, &HotKeyCoReceiver3}, &ahead);
+        {&HotKeyCoReceiver1, &HotKeyCoReceiver2, &HotKeyCoReceiver3}, &ahead, m_services.progress);
     runner.run(unitMs);
 }
 

@@ -5,6 +5,7 @@
 #include "engine/BeepOutput.h"
 #include "engine/Clock.h"
 #include "engine/Platform.h"
+#include "engine/RunProgress.h"
 #include "engine/TimerState.h"
 #include "hotkeys/HotkeyReceiver.h"
 #include "ui/SettingsBinding.h"
@@ -39,6 +40,7 @@ struct TimerServices {
     HotkeyBackend& hotkeys;
     Notify notify;                    // tells the user without blocking
     std::function<void()> endProcess; // ends the process at once
+    RunProgressSink* progress = nullptr; // told where a run stands (may be null)
 };
 
 struct HotkeyAssignment {

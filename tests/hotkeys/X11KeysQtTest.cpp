@@ -12,8 +12,8 @@
 #include "hotkeys/HotkeyReceiver.h"
 #include "hotkeys/KeyNames.h"
 #include "hotkeys/VirtualKeys.h"
-#include "ui/QtKeyMap.h"
 #include "support/TestDoubles.h"
+#include "ui/QtKeyMap.h"
 
 #include <QApplication>
 #include <QDir>

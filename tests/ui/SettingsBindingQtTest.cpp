@@ -1,8 +1,8 @@
 // Settings and the window's controls: which control each record goes to,
 // in what order the controls change (each change runs that control's own
 // handling), and the texts the boxes get from a file and as defaults.
-#include "support/TestDoubles.h"
 #include "settings/SettingsFormat.h"
+#include "support/TestDoubles.h"
 #include "ui/SettingsBinding.h"
 #include "ui/VbControls.h"
 

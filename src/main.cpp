@@ -144,7 +144,8 @@ int main(int argc, char* argv[]) {
     // the window and Exit in its menu.
     sorvane::ui::StatusIndicator indicator(
         progress, clock,
-        {window, {&window->HotKeyCoReceiver1, &window->HotKeyCoReceiver2, &window->HotKeyCoReceiver3},
+        {window,
+         {&window->HotKeyCoReceiver1, &window->HotKeyCoReceiver2, &window->HotKeyCoReceiver3},
          [window] { window->Command1_Click(); }});
 
     // Start, Restart and Stop from outside (sorvane-timer-ctl); without a

@@ -30,10 +30,11 @@ public:
             QMetaObject::invokeMethod(this, &TrayHostWatch::noHostYet, Qt::QueuedConnection);
             return;
         }
-        m_watcher = new QDBusServiceWatcher(kWatcherService, m_bus, QDBusServiceWatcher::WatchForRegistration, this);
+        m_watcher =
+            new QDBusServiceWatcher(kWatcherService, m_bus, QDBusServiceWatcher::WatchForRegistration, this);
         connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &DBusTrayHostWatch::ask);
-        m_bus.connect(kWatcherService, kWatcherPath, kWatcherService, QStringLiteral("StatusNotifierHostRegistered"),
-                      this, SLOT(ask()));
+        m_bus.connect(kWatcherService, kWatcherPath, kWatcherService,
+                      QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(ask()));
         ask();
     }
 

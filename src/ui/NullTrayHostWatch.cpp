@@ -10,7 +10,9 @@ namespace {
 
 class NullTrayHostWatch final : public TrayHostWatch {
 public:
-    void start() override { QMetaObject::invokeMethod(this, &TrayHostWatch::noHostYet, Qt::QueuedConnection); }
+    void start() override {
+        QMetaObject::invokeMethod(this, &TrayHostWatch::noHostYet, Qt::QueuedConnection);
+    }
 };
 
 } // namespace

@@ -43,8 +43,8 @@ QString arcTo(double radius, double turns) {
     const QString r = number(radius) + QLatin1Char(' ') + number(radius);
     if (turns >= 1)
         return QStringLiteral("A%1 0 1 1 %2 A%1 0 1 1 %3").arg(r, pointAt(radius, 0.5), pointAt(radius, 0));
-    return QStringLiteral("A%1 0 %2 1 %3").arg(r, turns > 0.5 ? QStringLiteral("1") : QStringLiteral("0"),
-                                                 pointAt(radius, turns));
+    return QStringLiteral("A%1 0 %2 1 %3")
+        .arg(r, turns > 0.5 ? QStringLiteral("1") : QStringLiteral("0"), pointAt(radius, turns));
 }
 
 } // namespace
@@ -82,7 +82,8 @@ QByteArray ProgressIcon::svgFor(int step) const {
             if (!open.isEmpty() && open.takeLast() == QLatin1String("face") && step > 0) {
                 writer.writeEmptyElement(QStringLiteral("path"));
                 writer.writeAttribute(QStringLiteral("d"),
-                                      QStringLiteral("M%1 ").arg(pointAt(kRingRadius, 0)) + arcTo(kRingRadius, turns));
+                                      QStringLiteral("M%1 ").arg(pointAt(kRingRadius, 0)) +
+                                          arcTo(kRingRadius, turns));
                 writer.writeAttribute(QStringLiteral("fill"), QStringLiteral("none"));
                 writer.writeAttribute(QStringLiteral("stroke"), kRingColour);
                 writer.writeAttribute(QStringLiteral("stroke-width"), number(kRingWidth));
@@ -110,9 +111,10 @@ QByteArray ProgressIcon::svgFor(int step) const {
         if (id == QLatin1String("interval")) {
             startElement({QLatin1String("d")});
             const QString from = turns >= 1 ? QStringLiteral("M%1 ").arg(pointAt(kIntervalRadius, 0))
-                                            : QStringLiteral("M%1 %2 L%3 ").arg(number(kCx), number(kCy),
-                                                                                pointAt(kIntervalRadius, 0));
-            writer.writeAttribute(QStringLiteral("d"), from + arcTo(kIntervalRadius, turns) + QStringLiteral(" Z"));
+                                            : QStringLiteral("M%1 %2 L%3 ")
+                                                  .arg(number(kCx), number(kCy), pointAt(kIntervalRadius, 0));
+            writer.writeAttribute(QStringLiteral("d"),
+                                  from + arcTo(kIntervalRadius, turns) + QStringLiteral(" Z"));
         } else if (id == QLatin1String("hand")) {
             startElement({QLatin1String("x2"), QLatin1String("y2")});
             const double angle = turns * 2 * std::numbers::pi;

@@ -5,10 +5,12 @@
 #include "ui/frmAbout.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMetaObject>
 #include <QSystemTrayIcon>
+#include <QToolTip>
 #include <QWidget>
 
 namespace sorvane::ui {
@@ -16,6 +18,9 @@ namespace sorvane::ui {
 namespace {
 
 const QString kProgramName = QStringLiteral("Sorvane Timer");
+// How long a panel starting with the session has to register as a
+// StatusNotifierItem host before the older X11 tray is used.
+constexpr int kOlderTrayGraceMs = 5000;
 
 } // namespace
 
@@ -55,11 +60,13 @@ StatusIndicator::StatusIndicator(RunProgress& progress, TickClock& clock, Target
     m_hosts = createTrayHostWatch();
     connect(m_hosts.get(), &TrayHostWatch::hostFound, this, &StatusIndicator::createTray);
     connect(m_hosts.get(), &TrayHostWatch::noHostYet, this, [this] {
-        // The X11 window system has its older tray besides: Qt finds it,
-        // also when it appears later.  Elsewhere the indicator waits for a
-        // StatusNotifierItem host.
+        // The X11 window system has its older tray besides, and Qt finds
+        // that one also when it appears later.  A panel that starts with the
+        // session is given a few seconds to offer the newer protocol first;
+        // then the older tray is used.  Elsewhere the indicator waits for a
+        // StatusNotifierItem host as long as it takes.
         if (QGuiApplication::platformName() == QLatin1String("xcb"))
-            createTray();
+            QTimer::singleShot(kOlderTrayGraceMs, this, &StatusIndicator::createTray);
     });
     m_hosts->start();
 }
@@ -77,8 +84,7 @@ void StatusIndicator::createTray() {
         return;
     // Qt decides once per process whether the StatusNotifierItem protocol
     // is there, when its first tray icon is made: so the icon is made only
-    // now that a host is known (or on X11, where the older tray is the
-    // fallback).
+    // once a host is known (or on X11, for the older tray).
     m_tray = new QSystemTrayIcon(m_icon, this);
     m_tray->setToolTip(m_toolTip);
     m_tray->setContextMenu(m_menu.get());
@@ -102,11 +108,18 @@ void StatusIndicator::followRun() {
 
 void StatusIndicator::refresh() {
     const uint32_t now = m_clock.ticks();
-    const QString text = kProgramName + QLatin1Char('\n') + QString::fromStdString(m_progress.statusText(now));
+    const QString text =
+        kProgramName + QLatin1Char('\n') + QString::fromStdString(m_progress.statusText(now));
     if (text != m_toolTip) {
+        // The older X11 tray shows the tool tip as a window of the program's
+        // own, which keeps the text it opened with: a tip of ours that is
+        // open is given the new text in place.
+        const bool tipOpen = QToolTip::isVisible() && QToolTip::text() == m_toolTip;
         m_toolTip = text;
         if (m_tray)
             m_tray->setToolTip(m_toolTip);
+        if (tipOpen)
+            QToolTip::showText(QCursor::pos(), m_toolTip);
     }
     const int step = m_progress.isRunning() ? ProgressIcon::stepOf(m_progress.cycleFraction(now)) : -1;
     if (step != m_iconStep || m_icon.isNull()) {

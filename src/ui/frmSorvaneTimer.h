@@ -40,7 +40,9 @@ struct TimerServices {
     HotkeyBackend& hotkeys;
     Notify notify;                    // tells the user without blocking
     std::function<void()> endProcess; // ends the process at once
-    RunProgressSink* progress = nullptr; // told where a run stands (may be null)
+
+    // Told where a run stands (may be null).
+    RunProgressSink* progress = nullptr;
 };
 
 struct HotkeyAssignment {

@@ -1,8 +1,8 @@
 // The progress record that the cycle runner keeps up to date, read back as
 // a status indicator reads it: the runner is driven by a fake tick counter
 // and a yield that jumps to the moment the runner waits for.
-#include "engine/CycleRunner.h"
 #include "engine/RunProgress.h"
+#include "engine/CycleRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -79,9 +79,16 @@ TEST(RunProgress, CountdownIsShownInWholeSecondsRoundedUp) {
         uint32_t ms;
         const char* text;
     } rows[] = {
-        {0, "0:00"},       {1, "0:01"},         {1000, "0:01"},       {1001, "0:02"},
-        {59'999, "1:00"},  {61'000, "1:01"},    {599'000, "9:59"},    {3'599'001, "1:00:00"},
-        {3'723'000, "1:02:03"}, {36'000'000, "10:00:00"},
+        {0, "0:00"},
+        {1, "0:01"},
+        {1000, "0:01"},
+        {1001, "0:02"},
+        {59'999, "1:00"},
+        {61'000, "1:01"},
+        {599'000, "9:59"},
+        {3'599'001, "1:00:00"},
+        {3'723'000, "1:02:03"},
+        {36'000'000, "10:00:00"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(countdownText(row.ms), row.text) << row.ms;
@@ -145,16 +152,28 @@ TEST(RunProgress, RestartStopKeyBoxAndRunsWithoutBeeps) {
         int hookCalls;
     };
     const Row rows[] = {
-        {"restart in repetition 3 of 5", {4}, 5, [](DrivenRun& r) { r.state.restartFlag = kTrue; },
-         "Repetition 1 of 5\nNext beep in 0:04", 2},
-        {"restart reads the count again", {4}, 5,
+        {"restart in repetition 3 of 5",
+         {4},
+         5,
+         [](DrivenRun& r) { r.state.restartFlag = kTrue; },
+         "Repetition 1 of 5\nNext beep in 0:04",
+         2},
+        {"restart reads the count again",
+         {4},
+         5,
          [](DrivenRun& r) {
              r.state.repeatCount = 7;
              r.state.restartFlag = kTrue;
          },
-         "Repetition 1 of 7\nNext beep in 0:04", 2},
+         "Repetition 1 of 7\nNext beep in 0:04",
+         2},
         {"stop", {10, 20, 30}, 2, [](DrivenRun& r) { r.state.stopFlag = kTrue; }, "Idle", 2},
-        {"a key box takes the focus", {10, 20, 30}, 2, [](DrivenRun& r) { r.state.exitFlag = kTrue; }, "Idle", 2},
+        {"a key box takes the focus",
+         {10, 20, 30},
+         2,
+         [](DrivenRun& r) { r.state.exitFlag = kTrue; },
+         "Idle",
+         2},
         {"empty table", {}, 3, nullptr, "Idle", 0},
         {"no repetitions", {10}, 0, nullptr, "Idle", 0},
     };

@@ -22,8 +22,8 @@
 #include <QtTest>
 
 #include <csignal>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <memory>
 #include <spawn.h>
 #include <string>
@@ -163,15 +163,15 @@ class StatusIndicatorQtTest : public QObject {
     QDBusMessage callItem(const QString& path, const QString& interface, const QString& method,
                           const QVariantList& arguments = {}) {
         const QStringList items = m_watcher->items();
-        QDBusMessage call =
-            QDBusMessage::createMethodCall(items.isEmpty() ? QString() : items.last(), path, interface, method);
+        QDBusMessage call = QDBusMessage::createMethodCall(items.isEmpty() ? QString() : items.last(), path,
+                                                           interface, method);
         call.setArguments(arguments);
         return m_panel.call(call, QDBus::BlockWithGui, 10000);
     }
     QVariant itemProperty(const QString& name) {
-        const QDBusMessage reply = callItem(QStringLiteral("/StatusNotifierItem"),
-                                            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
-                                            {kItemInterface, name});
+        const QDBusMessage reply =
+            callItem(QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.freedesktop.DBus.Properties"),
+                     QStringLiteral("Get"), {kItemInterface, name});
         return reply.arguments().isEmpty() ? QVariant()
                                            : reply.arguments().constFirst().value<QDBusVariant>().variant();
     }
@@ -481,7 +481,8 @@ pid_t spawn(const char* const* argv, std::string* firstLine = nullptr) {
     }
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, const_cast<char* const*>(argv), environ);
+    const int spawned =
+        posix_spawnp(&pid, argv[0], &actions, nullptr, const_cast<char* const*>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (firstLine) {
         ::close(fds[1]);
@@ -530,8 +531,9 @@ int main(int argc, char** argv) {
     ::setenv("XDG_RUNTIME_DIR", runtime, 1);
     const std::string socket = "wayland-sorvane-test";
     const std::string socketOption = "--socket=" + socket;
-    const char* westonArgv[] = {"weston", "--backend=headless-backend.so", socketOption.c_str(),
-                                "--idle-time=0", "--no-config", nullptr};
+    const char* westonArgv[] = {
+        "weston", "--backend=headless-backend.so", socketOption.c_str(), "--idle-time=0", "--no-config",
+        nullptr};
     const pid_t weston = spawn(westonArgv);
     const std::string socketPath = std::string(runtime) + "/" + socket;
     for (int i = 0; weston > 0 && i < 200 && ::access(socketPath.c_str(), F_OK) != 0; ++i)

@@ -1,6 +1,7 @@
 #include "ui/ProgressIcon.h"
 
 #include <QFile>
+#include <QImage>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
@@ -125,15 +126,6 @@ QByteArray ProgressIcon::svgFor(int step) const {
         }
     }
     return out;
-}
-
-QImage ProgressIcon::image(int step, int size) const {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QSvgRenderer renderer(svgFor(step));
-    QPainter painter(&image);
-    renderer.render(&painter);
-    return image;
 }
 
 QIcon ProgressIcon::icon(int step) const {

@@ -5,7 +5,6 @@
 // same place.
 #include <QByteArray>
 #include <QIcon>
-#include <QImage>
 
 namespace sorvane::ui {
 
@@ -19,7 +18,6 @@ public:
     // The picture for `step` of kSteps (0 at the start of the cycle, kSteps
     // at its end), in the sizes panels ask for.
     QIcon icon(int step) const;
-    QImage image(int step, int size) const;
     // The step that shows `fraction` (0 to 1) of the cycle.
     static int stepOf(double fraction);
 

@@ -13,7 +13,6 @@
 
 #include <QIcon>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <array>

@@ -95,7 +95,6 @@ void StatusIndicator::createTray() {
     m_tray->show();
     // The watch has done its work (this may run inside its own signal).
     m_hosts.release()->deleteLater();
-    emit shown();
 }
 
 void StatusIndicator::followRun() {

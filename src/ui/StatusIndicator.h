@@ -59,10 +59,6 @@ public:
     // is going.
     bool isTicking() const { return m_tick.isActive(); }
 
-signals:
-    // The panel's icon has been made.
-    void shown();
-
 private:
     void createTray();
     void followRun();

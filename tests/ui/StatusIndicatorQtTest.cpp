@@ -25,12 +25,10 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <memory>
-#include <spawn.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 using namespace sorvane;
 using testing_support::FakeClock;
@@ -466,32 +464,36 @@ private slots:
 namespace {
 
 // Starts a program with its output dropped; with `firstLine`, its standard
-// output goes to a pipe instead, and its first line is read.
+// output goes to a pipe instead, and its first line is read.  The program
+// is ended with this test, also when the test itself is killed.
 pid_t spawn(const char* const* argv, std::string* firstLine = nullptr) {
     int fds[2] = {-1, -1};
     if (firstLine && ::pipe(fds) != 0)
         return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (firstLine) {
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent)
+            ::_exit(127);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(firstLine ? fds[1] : null, 1);
+        ::dup2(null, 2);
+        if (firstLine) {
+            ::close(fds[0]);
+            ::close(fds[1]);
+        }
+        ::execvp(argv[0], const_cast<char* const*>(argv));
+        ::_exit(127);
     }
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int spawned =
-        posix_spawnp(&pid, argv[0], &actions, nullptr, const_cast<char* const*>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
     if (firstLine) {
         ::close(fds[1]);
         char c = 0;
-        while (spawned == 0 && ::read(fds[0], &c, 1) == 1 && c != '\n')
+        while (pid > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n')
             *firstLine += c;
         ::close(fds[0]);
     }
-    return spawned == 0 ? pid : -1;
+    return pid;
 }
 
 void stop(pid_t pid) {

@@ -10,6 +10,8 @@ add_feature_info("Portal hotkeys (Qt6 DBus)" Qt6DBus_FOUND
   "global hotkeys from the desktop's GlobalShortcuts portal on Wayland")
 add_feature_info("Outside control (Qt6 DBus)" Qt6DBus_FOUND
   "Start, Restart and Stop over the session bus, and the sorvane-timer-ctl command")
+add_feature_info("Status indicator in a panel (Qt6 DBus)" Qt6DBus_FOUND
+  "the indicator appears when a StatusNotifierItem panel starts, also after the timer; without it the X11 tray alone")
 add_feature_info("evdev hotkeys (libevdev)" LIBEVDEV_FOUND
   "global hotkeys from the keyboards under /dev/input")
 add_feature_info("Sound (libpulse, fluidsynth)" "PULSE_FOUND;FLUIDSYNTH_FOUND"

@@ -8,6 +8,7 @@
 #include "ui/Notifier.h"
 #include "ui/ProgramIcon.h"
 #include "ui/QtEventPump.h"
+#include "ui/StatusIndicator.h"
 #include "ui/frmSorvaneTimer.h"
 
 #include <QApplication>
@@ -67,15 +68,22 @@ int main(int argc, char* argv[]) {
     sorvane::TimerHotkeys timerHotkeys;
     std::unique_ptr<sorvane::HotkeyBackend> hotkeys = sorvane::createHotkeyBackend(notify);
 
+    sorvane::RunProgress progress;
+
     // The window has sounded its exit beep in full: the process ends at once.
     auto endProcess = [] { std::_Exit(0); };
 
     auto* window = new sorvane::ui::frmSorvaneTimer(
-        {clock, pump, *sound.port, *sound.midi, *hotkeys, timerHotkeys, notify, endProcess});
+        {clock, pump, *sound.port, *sound.midi, *hotkeys, timerHotkeys, notify, endProcess, &progress});
     notifier.setOwner(window);
 
     window->Form_Load(commandLine);
     window->show();
+
+    // The run's progress in the desktop's panel, with Start, Restart, Stop,
+    // the window and Exit in its menu.
+    sorvane::ui::StatusIndicator indicator(
+        progress, clock, {window, timerHotkeys.receivers(), [window] { window->Command1_Click(); }});
 
     // Start, Restart and Stop from outside (sorvane-timer-ctl); without a
     // session bus the timer runs on and says so once.

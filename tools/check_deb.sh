@@ -36,7 +36,7 @@ echo "$deb"
 echo "== control"
 dpkg-deb --info "$deb"
 depends=$(dpkg-deb --field "$deb" Depends)
-for p in libqt6widgets6 libqt6dbus6 libpulse0 libfluidsynth3 timgm6mb-soundfont \
+for p in libqt6widgets6 libqt6dbus6 libqt6svg6 libpulse0 libfluidsynth3 timgm6mb-soundfont \
          libx11-6 libxi6 qt6-qpa-plugins; do
   if grep -qE "(^|, )$p( |,|$)" <<<"$depends"; then ok "Depends names $p"; else bad "Depends lacks $p"; fi
 done

@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev fonts-dejavu-core
+  qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
   libx11-dev libxi-dev x11proto-dev
   libpulse-dev libfluidsynth-dev timgm6mb-soundfont
   pulseaudio pulseaudio-utils
@@ -15,6 +15,9 @@ PACKAGES=(
   # Global hotkeys through a real desktop portal, end to end: KWin nested
   # in Xvfb, the portal and its KDE backend, the timer on Wayland.
   kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde qt6-wayland
+  # The status indicator's test: a headless Wayland server, where the
+  # indicator waits for a panel.
+  weston
   clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14
   desktop-file-utils appstream
   locales

@@ -13,40 +13,65 @@ int32_t momentToMs(float moment, int32_t unitMs) {
     return toInt32(static_cast<double>(moment) * unitMs);
 }
 
+int32_t cycleLengthMs(const BeepTable& table, int32_t unitMs) {
+    int32_t longest = 0;
+    for (const float moment : table) {
+        const int32_t ms = momentToMs(moment, unitMs);
+        if (ms <= 0)
+            break;
+        longest = std::max(longest, ms);
+    }
+    return longest;
+}
+
 CycleRunner::CycleRunner(TimerState& state, TickClock& clock, EventPump& pump, std::function<void()> beep,
-                         std::array<HotkeyReceiver*, 3> receivers, BeepSchedule* schedule)
+                         std::array<HotkeyReceiver*, 3> receivers, BeepSchedule* schedule,
+                         RunProgressSink* progress)
     : m_state(state), m_clock(clock), m_pump(pump), m_beep(std::move(beep)), m_receivers(receivers),
-      m_schedule(schedule) {}
+      m_schedule(schedule), m_progress(progress) {}
 
 void CycleRunner::run(int32_t unitMs) {
+    bool again = false;
     for (;;) {
         m_state.stopFlag = kFalse;
         m_state.restartFlag = kFalse;
         m_state.exitFlag = kFalse;
-        const Outcome outcome = playRepetitions(unitMs);
+        const Outcome outcome = playRepetitions(unitMs, again);
         if (outcome != Outcome::Completed && m_schedule)
             m_schedule->withdraw();
         switch (outcome) {
         case Outcome::Restart:
+            again = true;
             continue;
         case Outcome::Exit:
-            return;
+            break;
         case Outcome::Completed:
         case Outcome::Stop:
             end();
-            return;
+            break;
         }
+        if (m_progress)
+            m_progress->ended();
+        return;
     }
 }
 
-CycleRunner::Outcome CycleRunner::playRepetitions(int32_t unitMs) {
+CycleRunner::Outcome CycleRunner::playRepetitions(int32_t unitMs, bool again) {
     // Longest single wait; the loop simply polls again after it.
     constexpr uint32_t kMaxWaitMs = 60000;
 
     // Wider than the 16-bit count so that 32767 repetitions end.
     const int32_t repetitions = m_state.repeatCount;
+    if (m_progress) {
+        if (again)
+            m_progress->restarted(repetitions);
+        else
+            m_progress->started(repetitions);
+    }
     for (int32_t repetition = 1; repetition <= repetitions; ++repetition) {
         const uint32_t startTick = m_clock.ticks();
+        if (m_progress)
+            m_progress->repetitionStarted(repetition, repetitions, startTick);
         m_pump.yield(0);
         std::size_t index = 0;
         int32_t target = momentToMs(m_state.beepTimes[0], unitMs);
@@ -54,6 +79,10 @@ CycleRunner::Outcome CycleRunner::playRepetitions(int32_t unitMs) {
         const auto expect = [&] {
             if (target > 0 && m_schedule)
                 m_schedule->expect(startTick + static_cast<uint32_t>(target) + 1);
+            // The table may have been rebuilt since the last beep: its
+            // length is taken afresh with every target.
+            if (m_progress)
+                m_progress->nextTarget(target, cycleLengthMs(m_state.beepTimes, unitMs));
         };
         expect();
         while (target > 0) {

@@ -2,6 +2,7 @@
 // Plays the beep table against the tick counter, repetition after
 // repetition, while the event loop keeps running between polls.
 #include "engine/Clock.h"
+#include "engine/RunProgress.h"
 #include "engine/TimerState.h"
 #include "hotkeys/HotkeyReceiver.h"
 
@@ -14,6 +15,10 @@ namespace sorvane {
 // Moment in table units -> whole milliseconds (product in double precision,
 // halves to even).  Values too large for 32 bits become the largest.
 int32_t momentToMs(float moment, int32_t unitMs);
+
+// Length of one repetition of the table: its latest moment in whole
+// milliseconds (moments need not be ascending), 0 for an empty table.
+int32_t cycleLengthMs(const BeepTable& table, int32_t unitMs);
 
 // Told by the runner ahead of time when its next beep falls due, so that a
 // sound output can place the beep at that moment instead of at the poll that
@@ -31,9 +36,10 @@ public:
 
 class CycleRunner {
 public:
-    // receivers: Start, Restart, Stop.  schedule may be null.
+    // receivers: Start, Restart, Stop.  schedule and progress may be null.
     CycleRunner(TimerState& state, TickClock& clock, EventPump& pump, std::function<void()> beep,
-                std::array<HotkeyReceiver*, 3> receivers, BeepSchedule* schedule = nullptr);
+                std::array<HotkeyReceiver*, 3> receivers, BeepSchedule* schedule = nullptr,
+                RunProgressSink* progress = nullptr);
 
     // Runs until the last repetition is complete, a stop request ends it, or
     // an exit request leaves it at once.  unitMs is 1000 (seconds) or 60000
@@ -42,7 +48,7 @@ public:
 
 private:
     enum class Outcome { Completed, Restart, Stop, Exit };
-    Outcome playRepetitions(int32_t unitMs);
+    Outcome playRepetitions(int32_t unitMs, bool again);
     void end();
 
     TimerState& m_state;
@@ -51,6 +57,7 @@ private:
     std::function<void()> m_beep;
     std::array<HotkeyReceiver*, 3> m_receivers;
     BeepSchedule* m_schedule;
+    RunProgressSink* m_progress;
 };
 
 } // namespace sorvane

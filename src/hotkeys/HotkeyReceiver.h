@@ -21,13 +21,22 @@ public:
     }
     int32_t keyCode() const { return m_keyCode; }
 
-    void setEnabled(bool on) { m_enabled = on; }
+    void setEnabled(bool on) {
+        if (m_enabled == on)
+            return;
+        m_enabled = on;
+        if (m_enabledChanged)
+            m_enabledChanged();
+    }
     bool isEnabled() const { return m_enabled; }
 
     void setKeyDownHandler(std::function<void()> handler) { m_keyDown = std::move(handler); }
     // Backend hook: told whenever the key code changes, so the key watched
     // follows at once (also while the receiver is switched off).
     void setKeyChangedHook(std::function<void()> hook) { m_keyChanged = std::move(hook); }
+    // Observer hook: told whenever the enabled switch changes, for anything
+    // that shows whether the hotkey is on (a menu entry grayed out).
+    void setEnabledChangedHook(std::function<void()> hook) { m_enabledChanged = std::move(hook); }
 
     // One press of the key: raises the key-down event if the receiver is on.
     void press() {
@@ -40,6 +49,7 @@ private:
     bool m_enabled = true; // receivers start switched on
     std::function<void()> m_keyDown;
     std::function<void()> m_keyChanged;
+    std::function<void()> m_enabledChanged;
 };
 
 // Watches the keys of attached receivers system-wide.

@@ -255,7 +255,8 @@ void frmSorvaneTimer::RunCycle() {
         frmSorvaneTimer& w;
     } ahead(*this);
     CycleRunner runner(
-        m_state, m_services.clock, m_services.pump, [this] { PlayBeep(); }, m_hotkeys.receivers(), &ahead);
+        m_state, m_services.clock, m_services.pump, [this] { PlayBeep(); }, m_hotkeys.receivers(), &ahead,
+        m_services.progress);
     runner.run(unitMs);
 }
 

@@ -7,6 +7,7 @@
 #include "engine/BeepOutput.h"
 #include "engine/Clock.h"
 #include "engine/Platform.h"
+#include "engine/RunProgress.h"
 #include "engine/TimerState.h"
 #include "hotkeys/HotkeyReceiver.h"
 #include "hotkeys/TimerHotkeys.h"
@@ -37,6 +38,9 @@ struct TimerServices {
     TimerHotkeys& timerHotkeys;
     Notify notify;                    // tells the user without blocking
     std::function<void()> endProcess; // ends the process at once
+
+    // Told where a run stands (may be null).
+    RunProgressSink* progress = nullptr;
 };
 
 // The controls are the window's own (private); others find them by name

@@ -202,35 +202,36 @@ TEST_P(PlaceAheadTest, KeepsThePlacedBeepOnlyWhenItIsAskedFor) {
     EXPECT_EQ(log, GetParam().log);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, PlaceAheadTest,
-    ::testing::Values(
-        // the runner's own beep keeps the placed one, written again to compare
-        PlaceCase{"ToneAskedFor", "taT", "P12@7K12"}, PlaceCase{"MidiAskedFor", "maM", "p@7k"},
-        // any other beep (Stop, Restart, a key box, About...) takes it back
-        // while it sounds, then places it again
-        PlaceCase{"OtherBeepTakesItBackWhileItSounds", "tT", "P12@7WE12R12@7"},
-        PlaceCase{"OtherMidiBeepTakesItBackWhileItSounds", "mM", "p@7wmr@7"},
-        PlaceCase{"OtherMidiBeepWhileAToneIsPlaced", "tM", "P12@7WmR12@7"},
-        PlaceCase{"OtherToneWhileAMidiBeepIsPlaced", "mT", "p@7wE12r@7"},
-        // the run goes on: the runner's beep is the one placed again
-        PlaceCase{"PlacedAgainThenAskedFor", "tTaT", "P12@7WE12R12@7K12"},
-        // the run ends (Stop, Restart, a key box): the runner takes it back
-        PlaceCase{"PlacedAgainThenTakenBack", "tTx", "P12@7WE12R12@7W"},
-        // placed again with the parameters of now: silent, so not placed
-        PlaceCase{"PlacedAgainSilent", "t0T", "P12@7WE0"},
-        // the choice changed since it was placed: taken back, the new device sounds
-        PlaceCase{"ToneThenMidiChosen", "taM", "P12@7Wm"}, PlaceCase{"MidiThenToneChosen", "maT", "p@7wE12"},
-        PlaceCase{"Withdrawn", "tx", "P12@7W"},
-        PlaceCase{"WithdrawnThenAskedForSoundsNow", "txaT", "P12@7WE12"},
-        PlaceCase{"OtherBeepWithNothingPlaced", "TT", "E12E12"},
-        PlaceCase{"PlacingAgainReplaces", "tt", "P12@7WP12@7"},
-        // a silent tone is not placed; asked for, it ends without writes
-        PlaceCase{"SilentToneIsNotPlaced", "0taT", "E0"},
-        PlaceCase{"PitchSetToZeroBeforeItIsAskedFor", "t0aT", "P12@7WE0"},
-        // the exit beep's drain takes back a beep still placed
-        PlaceCase{"DrainTakesItBack", "td", "P12@7WDd"}),
-    testing_support::ByName());
+INSTANTIATE_TEST_SUITE_P(Rows, PlaceAheadTest,
+                         ::testing::Values(
+                             // the runner's own beep keeps the placed one, written again to compare
+                             PlaceCase{"ToneAskedFor", "taT", "P12@7K12"},
+                             PlaceCase{"MidiAskedFor", "maM", "p@7k"},
+                             // any other beep (Stop, Restart, a key box, About...) takes it back
+                             // while it sounds, then places it again
+                             PlaceCase{"OtherBeepTakesItBackWhileItSounds", "tT", "P12@7WE12R12@7"},
+                             PlaceCase{"OtherMidiBeepTakesItBackWhileItSounds", "mM", "p@7wmr@7"},
+                             PlaceCase{"OtherMidiBeepWhileAToneIsPlaced", "tM", "P12@7WmR12@7"},
+                             PlaceCase{"OtherToneWhileAMidiBeepIsPlaced", "mT", "p@7wE12r@7"},
+                             // the run goes on: the runner's beep is the one placed again
+                             PlaceCase{"PlacedAgainThenAskedFor", "tTaT", "P12@7WE12R12@7K12"},
+                             // the run ends (Stop, Restart, a key box): the runner takes it back
+                             PlaceCase{"PlacedAgainThenTakenBack", "tTx", "P12@7WE12R12@7W"},
+                             // placed again with the parameters of now: silent, so not placed
+                             PlaceCase{"PlacedAgainSilent", "t0T", "P12@7WE0"},
+                             // the choice changed since it was placed: taken back, the new device sounds
+                             PlaceCase{"ToneThenMidiChosen", "taM", "P12@7Wm"},
+                             PlaceCase{"MidiThenToneChosen", "maT", "p@7wE12"},
+                             PlaceCase{"Withdrawn", "tx", "P12@7W"},
+                             PlaceCase{"WithdrawnThenAskedForSoundsNow", "txaT", "P12@7WE12"},
+                             PlaceCase{"OtherBeepWithNothingPlaced", "TT", "E12E12"},
+                             PlaceCase{"PlacingAgainReplaces", "tt", "P12@7WP12@7"},
+                             // a silent tone is not placed; asked for, it ends without writes
+                             PlaceCase{"SilentToneIsNotPlaced", "0taT", "E0"},
+                             PlaceCase{"PitchSetToZeroBeforeItIsAskedFor", "t0aT", "P12@7WE0"},
+                             // the exit beep's drain takes back a beep still placed
+                             PlaceCase{"DrainTakesItBack", "td", "P12@7WDd"}),
+                         testing_support::ByName());
 
 TEST_F(BeepOutputTest, PortThatCannotPlaceSoundsTheBeepWhenAskedFor) {
     beep.beepPitch = 2;

@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include <dirent.h>
+#include <filesystem>
 #include <set>
 #include <string>
 
@@ -633,6 +634,14 @@ void MainWindowTest::namesAreBytes() {
     auto& w = *h.window;
     const auto ctl = ui::controlsOf(w);
     const std::string folder = QFile::encodeName(h.dir.path()).toStdString();
+    // Qt cannot remove a name that is not UTF-8, so the folder goes by its bytes.
+    struct RemoveFolder {
+        std::string path;
+        ~RemoveFolder() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } removeFolder{folder};
     {
         QFile f;
         QVERIFY(f.open(std::fopen((folder + "/" + file).c_str(), "wb"), QIODevice::WriteOnly,

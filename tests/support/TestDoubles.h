@@ -3,6 +3,7 @@
 // a settable clock, a yield that handles Qt's events, jumps the clock to the
 // moment the runner waits for and runs scripted actions on the way, and
 // recording sound devices.
+#include "engine/RunProgress.h"
 #include "hotkeys/HotkeyReceiver.h"
 #include "hotkeys/TimerHotkeys.h"
 #include "ui/frmSorvaneTimer.h"
@@ -29,6 +30,7 @@ struct Harness {
     RecordingMidi midi;
     sorvane::TimerHotkeys keys;
     sorvane::NullHotkeyBackend hotkeys;
+    sorvane::RunProgress progress; // where a run stands, as a panel icon shows it
     std::vector<std::string> messages;
     int exits = 0;
     std::unique_ptr<sorvane::ui::frmSorvaneTimer> window;
@@ -41,7 +43,7 @@ struct Harness {
         QDir::setCurrent(dir.path());
         window = std::make_unique<sorvane::ui::frmSorvaneTimer>(sorvane::ui::TimerServices{
             clock, pump, port, midi, hotkeys, keys, [this](const std::string& m) { messages.push_back(m); },
-            [this] { ++exits; }});
+            [this] { ++exits; }, &progress});
     }
     ~Harness() {
         window.reset();

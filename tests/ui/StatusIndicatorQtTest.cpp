@@ -106,37 +106,17 @@ struct MenuEntry {
 
 // The window on a fake clock, in a fresh working folder, with its progress
 // shown by an indicator.
-struct Timer {
-    QTemporaryDir dir;
-    QString previousFolder = QDir::currentPath();
-    FakeClock clock;
-    ScriptedPump pump{clock};
-    RecordingPort port{clock};
-    RecordingMidi midi;
-    TimerHotkeys keys;
-    NullHotkeyBackend hotkeys;
-    RunProgress progress;
-    int exits = 0;
-    std::unique_ptr<ui::frmSorvaneTimer> window;
+struct Timer : testing_support::Harness {
     std::unique_ptr<ui::StatusIndicator> indicator;
 
     Timer() {
-        QDir::setCurrent(dir.path());
-        window = std::make_unique<ui::frmSorvaneTimer>(ui::TimerServices{clock, pump, port, midi, hotkeys,
-                                                                         keys, [](const std::string&) {},
-                                                                         [this] { ++exits; }, &progress});
         window->Form_Load(QString());
         indicator = std::make_unique<ui::StatusIndicator>(
             progress, clock, ui::StatusIndicator::Targets{window.get(), keys.receivers(), [this] {
                                                               window->Command1_Click();
                                                           }});
     }
-    ~Timer() {
-        indicator.reset();
-        window.reset();
-        QDir::setCurrent(previousFolder);
-    }
-    int beeps() const { return static_cast<int>(port.beepTicks.size()) + midi.plays; }
+    ~Timer() { indicator.reset(); }
     // A cycle of moments typed as the custom beep list, applied.
     void useList(const QString& list, const QString& repetitions) {
         const ui::MainWindowControls controls = ui::controlsOf(*window);

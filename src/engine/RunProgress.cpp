@@ -24,10 +24,14 @@ void RunProgress::repetitionStarted(int32_t repetition, int32_t repetitions, uin
 }
 
 void RunProgress::nextTarget(int32_t targetMs, int32_t cycleMs) {
+    const bool wasVisible = m_visible;
     m_targetMs = targetMs;
     m_cycleMs = cycleMs;
     if (m_running && targetMs > 0)
         setVisible(true);
+    // The run's coming into view is told by the running hook alone.
+    if (wasVisible && m_visible && m_nextBeepChanged)
+        m_nextBeepChanged();
 }
 
 void RunProgress::ended() {

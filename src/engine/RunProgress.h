@@ -35,6 +35,10 @@ public:
     // when it ends; not for the steps in between, which readers pick up
     // when they next look.
     void setRunningChangedHook(std::function<void()> hook) { m_runningChanged = std::move(hook); }
+    // Called whenever the next beep changes while the run is in view (a
+    // beep has come, a repetition begins): what tells of the next beep can
+    // say so at once instead of at its next look.
+    void setNextBeepChangedHook(std::function<void()> hook) { m_nextBeepChanged = std::move(hook); }
 
     // A run is going and its first beep has been scheduled.  (A run whose
     // table is empty ends before it comes into view.)
@@ -68,6 +72,7 @@ private:
     int32_t m_targetMs = 0; // 0 or less: no beep scheduled
     int32_t m_cycleMs = 0;
     std::function<void()> m_runningChanged;
+    std::function<void()> m_nextBeepChanged;
 };
 
 // A countdown as a clock shows it, whole seconds rounded up: "0:07",

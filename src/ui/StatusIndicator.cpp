@@ -55,6 +55,9 @@ StatusIndicator::StatusIndicator(RunProgress& progress, TickClock& clock, Target
     updateActions();
 
     m_progress.setRunningChangedHook([this] { followRun(); });
+    // A beep that has come or a repetition that begins shows in the tool
+    // tip at once; the icon keeps to its once-a-second steps.
+    m_progress.setNextBeepChangedHook([this] { updateToolTip(); });
     refresh();
 
     m_hosts = createTrayHostWatch();
@@ -73,6 +76,7 @@ StatusIndicator::StatusIndicator(RunProgress& progress, TickClock& clock, Target
 
 StatusIndicator::~StatusIndicator() {
     m_progress.setRunningChangedHook(nullptr);
+    m_progress.setNextBeepChangedHook(nullptr);
     for (HotkeyReceiver* receiver : m_targets.receivers)
         if (receiver)
             receiver->setEnabledChangedHook(nullptr);
@@ -106,9 +110,20 @@ void StatusIndicator::followRun() {
 }
 
 void StatusIndicator::refresh() {
+    updateToolTip();
     const uint32_t now = m_clock.ticks();
+    const int step = m_progress.isRunning() ? ProgressIcon::stepOf(m_progress.cycleFraction(now)) : -1;
+    if (step != m_iconStep || m_icon.isNull()) {
+        m_iconStep = step;
+        m_icon = step < 0 ? programIcon() : m_icons.icon(step);
+        if (m_tray)
+            m_tray->setIcon(m_icon);
+    }
+}
+
+void StatusIndicator::updateToolTip() {
     const QString text =
-        kProgramName + QLatin1Char('\n') + QString::fromStdString(m_progress.statusText(now));
+        kProgramName + QLatin1Char('\n') + QString::fromStdString(m_progress.statusText(m_clock.ticks()));
     if (text != m_toolTip) {
         // The older X11 tray shows the tool tip as a window of the program's
         // own, which keeps the text it opened with: a tip of ours that is
@@ -119,13 +134,6 @@ void StatusIndicator::refresh() {
             m_tray->setToolTip(m_toolTip);
         if (tipOpen)
             QToolTip::showText(QCursor::pos(), m_toolTip);
-    }
-    const int step = m_progress.isRunning() ? ProgressIcon::stepOf(m_progress.cycleFraction(now)) : -1;
-    if (step != m_iconStep || m_icon.isNull()) {
-        m_iconStep = step;
-        m_icon = step < 0 ? programIcon() : m_icons.icon(step);
-        if (m_tray)
-            m_tray->setIcon(m_icon);
     }
 }
 

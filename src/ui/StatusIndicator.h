@@ -62,6 +62,7 @@ public:
 private:
     void createTray();
     void followRun();
+    void updateToolTip();
     void updateActions();
     void showWindow();
     void press(int receiver);

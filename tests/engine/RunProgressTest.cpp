@@ -55,6 +55,8 @@ struct DrivenRun {
     RunProgress progress;
     std::vector<uint32_t> beeps; // ticks after the start
     int hookCalls = 0;
+    // What the record says each time it tells that the next beep changed.
+    std::vector<std::pair<uint32_t, std::string>> told;
 
     DrivenRun(std::initializer_list<float> moments, int16_t repetitions, uint32_t startTick = 5000) {
         clock.now = startTick;
@@ -64,6 +66,8 @@ struct DrivenRun {
             state.beepTimes[i++] = m;
         state.repeatCount = repetitions;
         progress.setRunningChangedHook([this] { ++hookCalls; });
+        progress.setNextBeepChangedHook(
+            [this] { told.emplace_back(clock.now - pump.origin, progress.statusText(clock.now)); });
     }
     std::string textAt(uint32_t tick) const { return progress.statusText(pump.origin + tick); }
     void play(RunProgressSink* sink) {
@@ -129,6 +133,17 @@ TEST(RunProgress, FollowsTheRepetitionsAndTheNextBeep) {
     EXPECT_DOUBLE_EQ(fraction[60'001], 1.0);
     EXPECT_EQ(run.textAt(60'002), "Idle");
     EXPECT_EQ(run.hookCalls, 2); // into view, then over
+    // Told at once with every beep and with the second repetition's first
+    // target; the first target of all comes with the run into view.
+    const std::vector<std::pair<uint32_t, std::string>> told = {
+        {10'001, "Repetition 1 of 2\nNext beep in 0:10"},
+        {20'001, "Repetition 1 of 2\nNext beep in 0:10"},
+        {30'001, "Repetition 1 of 2"},
+        {30'001, "Repetition 2 of 2\nNext beep in 0:10"},
+        {40'002, "Repetition 2 of 2\nNext beep in 0:10"},
+        {50'002, "Repetition 2 of 2\nNext beep in 0:10"},
+        {60'002, "Repetition 2 of 2"}};
+    EXPECT_EQ(run.told, told);
 }
 
 // The sink does not change what the runner does.

@@ -330,6 +330,10 @@ private slots:
             });
         };
         look(4'200);
+        // Just after the first beep, with no look since 4.2 s: the tool tip
+        // already tells of the next one.
+        QString afterBeep;
+        t.pump.at(start + 10'050, [&] { afterBeep = toolTip(); });
         look(15'000);
         look(45'001, [&] { click(QStringLiteral("Restart")); });
         look(47'000);
@@ -344,6 +348,7 @@ private slots:
         QCOMPARE(t.port.beepTicks, beeps);
         QCOMPARE(seen.keys(), (QList<uint32_t>{4'200, 15'000, 45'001, 47'000, 62'000}));
         QCOMPARE(seen[4'200].toolTip, QStringLiteral("Sorvane Timer\nRepetition 1 of 3\nNext beep in 0:06"));
+        QCOMPARE(afterBeep, QStringLiteral("Sorvane Timer\nRepetition 1 of 3\nNext beep in 0:10"));
         QCOMPARE(seen[15'000].toolTip, QStringLiteral("Sorvane Timer\nRepetition 1 of 3\nNext beep in 0:05"));
         QCOMPARE(seen[45'001].toolTip, QStringLiteral("Sorvane Timer\nRepetition 2 of 3\nNext beep in 0:05"));
         QCOMPARE(seen[47'000].toolTip, QStringLiteral("Sorvane Timer\nRepetition 1 of 3\nNext beep in 0:09"));

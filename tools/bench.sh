@@ -176,6 +176,21 @@ start_timer() { # dir ini-name -> TIMER
 }
 # The time just before xdotool starts: key press to sound includes xdotool's
 # own start (a few milliseconds), so it errs on the long side.
+# Starts the timer on a settings file of $dir and times it from exec to its
+# ready beep heard: sets TIMER and READY_MS.  The third argument is the
+# length of a whole beep in frames for beeps (0: any length, as a MIDI beep).
+start_to_ready() { # recording ini-name [threshold]
+    record "$1"
+    local t0 ready
+    t0=$(now)
+    start_timer "$dir" "$2"
+    xdotool search --sync --limit 1 --name "Sorvane Timer" >/dev/null 2>&1 || true
+    sleep 1.5
+    stop_record
+    ready=$(beeps "$1" "${3:-5000}" | awk -v t0="$t0" '$1 > t0 { print $1; exit }')
+    READY_MS=$(ms "${ready:-0}" "$t0")
+}
+
 press() {
     local t
     t=$(now)
@@ -215,15 +230,8 @@ phase() { # label title
     row "sound server alone, idle: CPU / wake-ups" "$(rate "$u0" "$u1" "$t0" "$t1")"
 
     # Start-up: exec to the ready beep heard; memory once it is idle.
-    record "$P-start"
-    t0=$(now)
-    start_timer "$dir" run
-    xdotool search --sync --limit 1 --name "Sorvane Timer" >/dev/null 2>&1 || true
-    sleep 1.5
-    stop_record
-    local ready
-    ready=$(beeps "$P-start" | awk -v t0="$t0" '$1 > t0 { print $1; exit }')
-    row "start to ready beep heard (tone beeps, beep.mid present)" "$(ms "${ready:-0}" "$t0") ms"
+    start_to_ready "$P-start" run
+    row "start to ready beep heard (tone beeps, beep.mid present)" "$READY_MS ms"
     row "resident memory idle, tone beeps" "$(awk '/VmRSS/ { print $2, $3 }' "/proc/$TIMER/status")"
 
     # Idle: a few seconds after the last sound.
@@ -340,14 +348,8 @@ phase() { # label title
     rm -rf "$XDG_CACHE_HOME/sorvane-timer"
     local how
     for how in "rendered" "from the cache"; do
-        record "$P-midi"
-        t0=$(now)
-        start_timer "$dir" midi
-        xdotool search --sync --limit 1 --name "Sorvane Timer" >/dev/null 2>&1 || true
-        sleep 1.5
-        stop_record
-        ready=$(beeps "$P-midi" 0 | awk -v t0="$t0" '$1 > t0 { print $1; exit }')
-        row "start to ready beep heard, MIDI beeps, $how" "$(ms "${ready:-0}" "$t0") ms"
+        start_to_ready "$P-midi" midi 0
+        row "start to ready beep heard, MIDI beeps, $how" "$READY_MS ms"
         row "resident memory idle, MIDI beeps, $how" "$(awk '/VmRSS/ { print $2, $3 }' "/proc/$TIMER/status")"
         kill "$TIMER" 2>/dev/null || true
         wait "$TIMER" 2>/dev/null || true

@@ -356,10 +356,10 @@ void PulseOutput::removeVoice(Voice* voice) {
 
 void PulseOutput::openStream() {
     closeStream();
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, kSampleRate, 1};
+    const pa_sample_spec format{PA_SAMPLE_S16LE, kSampleRate, 1};
     pa_proplist* props = pa_proplist_new();
     pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "event");
-    m_stream = pa_stream_new_with_proplist(m_context, "Beeps", &spec, nullptr, props);
+    m_stream = pa_stream_new_with_proplist(m_context, "Beeps", &format, nullptr, props);
     pa_proplist_free(props);
     if (m_stream == nullptr) {
         m_problem = pa_context_errno(m_context);

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointF>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -33,9 +34,15 @@ QString number(double value) {
 
 // The point at `radius` from the centre, `turns` of a full turn clockwise
 // from twelve o'clock.
-QString pointAt(double radius, double turns) {
+QPointF pointOf(double radius, double turns) {
     const double angle = turns * 2 * std::numbers::pi;
-    return number(kCx + radius * std::sin(angle)) + QLatin1Char(' ') + number(kCy - radius * std::cos(angle));
+    return {kCx + radius * std::sin(angle), kCy - radius * std::cos(angle)};
+}
+
+// The same point as path data: "x y".
+QString pointAt(double radius, double turns) {
+    const QPointF point = pointOf(radius, turns);
+    return number(point.x()) + QLatin1Char(' ') + number(point.y());
 }
 
 // An arc of `turns` (above 0) from twelve o'clock, clockwise, as path data
@@ -118,9 +125,9 @@ QByteArray ProgressIcon::svgFor(int step) const {
                                   from + arcTo(kIntervalRadius, turns) + QStringLiteral(" Z"));
         } else if (id == QLatin1String("hand")) {
             startElement({QLatin1String("x2"), QLatin1String("y2")});
-            const double angle = turns * 2 * std::numbers::pi;
-            writer.writeAttribute(QStringLiteral("x2"), number(kCx + kHandLength * std::sin(angle)));
-            writer.writeAttribute(QStringLiteral("y2"), number(kCy - kHandLength * std::cos(angle)));
+            const QPointF tip = pointOf(kHandLength, turns);
+            writer.writeAttribute(QStringLiteral("x2"), number(tip.x()));
+            writer.writeAttribute(QStringLiteral("y2"), number(tip.y()));
         } else {
             writer.writeCurrentToken(in);
         }
